@@ -3,6 +3,8 @@
 // Assertions guard programming errors only; they stay on in release builds.
 #pragma once
 
+#include <cstddef>  // NULL, which the expression texts of many checks spell out
+
 #define V_ASSERT(expr) \
     ((expr) ? (void)0 : AssertFail(#expr, __FILE__, __LINE__))
 

@@ -9,7 +9,7 @@ const PlatformBackend *PlatformInstalled(void) { return s_pBackend; }
 
 static const PlatformBackend *Backend(void)
 {
-    V_ASSERT(s_pBackend != NULL);
+    V_ASSERT(s_pBackend != nullptr);
     return s_pBackend;
 }
 

@@ -1,0 +1,67 @@
+// planet: the economic unit. A planet belongs to one system, may be owned by one company, stores
+// energy and matter, carries up to 100 structures, its moons and its own fleet (the hold where
+// new ships wait). The turn cycle runs PlanetUpdate once per planet per turn.
+#pragma once
+
+#include <cstdint>
+
+#include "game/coord.h"
+
+struct Company;
+struct System;
+struct Moon;
+struct Structure;
+struct Fleet;
+struct Surface;
+
+enum {
+    PLANET_ROCKY = 0,
+    PLANET_EARTHLIKE = 1,
+    PLANET_GAS_GIANT = 2,
+};
+
+// Bits of Planet::m_bFlags.
+enum {
+    PLANET_SELECTED = 1,
+    PLANET_KNOWN = 2,     // in sight of a fleet this turn, or colonised
+    PLANET_SHADED = 4,    // was in sight before; drawn shaded
+};
+
+// Planet AI states.
+enum {
+    PLANET_AI_IDLE = 0,
+    PLANET_AI_BUILDING = 1,
+    PLANET_AI_ATTACKED = 2,
+    PLANET_AI_NEW_COLONY = 3,
+};
+
+struct Planet {
+    char *m_pName;             // owned copy
+    Company *m_pOwner;         // null when unowned
+    Coord m_pos;               // on the system map
+    System *m_pSystem;
+    int m_eKind;               // PLANET_ROCKY, PLANET_EARTHLIKE, PLANET_GAS_GIANT
+    int m_iMatter;             // stores; 1000 at creation, no floor
+    int m_iEnergy;
+    int m_cMoon;
+    Moon **m_ppMoon;           // owned
+    int m_cStructure;
+    int m_nStructureMax;       // capacity of m_ppStructure, 100
+    Structure **m_ppStructure; // owned; in order of building, never reordered
+    Fleet *m_pFleet;           // owned hold; null until the first one is made
+    int m_iOwnerNum;           // owner's company number, set on colonisation
+    Surface *m_pSurface;       // owned 60 x 30 close-up with its structures
+    Surface *m_pIcon;          // owned 3 x 3 icon on the system map
+    int m_iSpare;              // 2 at creation; carried by the save file
+    uint8_t m_bFlags;          // PLANET_SELECTED, PLANET_KNOWN, PLANET_SHADED
+    int m_iId;
+    int m_combatScore;         // AI scores carried by the save file
+    int m_iScoreSpare;
+    int m_bldScore;
+    int m_aiState;             // PLANET_AI_*
+    int m_aiLastState;
+};
+
+/* Lifecycle. */
+int PlanetCreate(Planet **ppPlanet, System *pSystem, const char *pName, Coord pos, int kind);
+int PlanetDestroy(Planet **ppPlanet);

@@ -1,0 +1,48 @@
+// ship: the nine ship types. A ship is built by a Shipyard, lives in exactly one fleet, fights
+// in battles and is removed by its fleet's update once destroyed. Ship catalogue templates are
+// Ship records too: in a template the cost, upkeep and morale fields hold the type's prices.
+#pragma once
+
+#include <cstdint>
+
+struct Company;
+struct Fleet;
+struct Surface;
+struct Weapon;
+struct Armor;
+
+struct Ship {
+    char *m_pName;          // owned copy; a built ship's random name, a template's model name
+    int m_eType;            // V_TYPE_SHIP_DRONE .. V_TYPE_MOTHERSHIP_SIEGE
+    Company *m_pOwner;
+    Fleet *m_pFleet;        // the fleet listing the ship; set by FleetAddShip
+    Surface *m_pSprite;     // owned
+    int m_iFuel;            // template: energy cost; built: fuel (100), giving the fleet's range
+    int m_iMatterCost;      // template: matter cost; built: 100, read by nothing
+    int m_iEnergyUpkeep;    // taken from the fleet's supplies per turn (template: once, at completion)
+    int m_iMatterUpkeep;
+    int m_iMorale;          // template: build time in turns; built: damage percentage, 100 at start
+    int8_t m_cSpeed;        // cells per turn
+    Weapon *m_pWeapon;      // owned
+    Armor *m_pArmor;        // owned
+    int8_t m_bMark;         // 0; carried by the save file
+    int m_eState;           // 1 once destroyed in battle; removed at the fleet's next update
+    int m_iId;              // object id; -1 in a template
+    int m_aiState;          // 1 for the drone and fighters, 0 for motherships; never changed
+    int m_aiLastState;
+};
+
+/* Lifecycle. */
+int ShipCreate(Ship **ppShip, const char *pName, Company *pOwner, int type);
+int ShipDestroy(Ship **ppShip);
+void ShipSetOwner(Ship *pShip, Company *pOwner);
+
+/* Catalogue: the nine ship templates in g_ppShipInfo. */
+int ShipCatalogueCreate(void);
+void ShipCatalogueDestroy(void);
+Ship *GetShipPrototype(int iShipType);
+int CanAffordShip(Ship *pInfo, int iMatter, int iEnergy);
+
+/* Names shown to the player. */
+const char *ShipTypeName(int type);    // "Robotic Drone" ... ; "Undocumented Ship" otherwise
+const char *ShipClassName(int type);   // class word of the ship panel ("Probe", "Close-Range", ...)

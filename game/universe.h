@@ -1,0 +1,28 @@
+// universe: the world of one game: the galaxy map with its star systems and the companies.
+// Generation makes it, GameStart installs it in g_pUniverse, the turn cycle advances it.
+#pragma once
+
+#include <cstdint>
+
+#include "game/coord.h"
+
+struct System;
+struct Company;
+struct Surface;
+
+struct Universe {
+    Coord m_size;              // galaxy size in cells, 100 x 100
+    Coord m_coordSpare;        // carried through save and load; read by nothing else
+    int8_t m_cSystem;
+    System **m_ppSystem;       // owned; index 0 is the player's home system
+    int8_t m_cCompany;
+    Company **m_ppCompany;     // owned; index 0 is the player
+    Surface *m_pSurface;       // owned galaxy map, m_size cells
+    int m_iTurn;               // raised at the start of each universe update
+};
+
+/* Lifecycle. */
+int UniverseCreate(Universe **ppUniverse, int systemCount, int companyCount);
+// Destroys every company and system, the galaxy surface and the record; nulls the pointer (and
+// g_pUniverse when that is the universe destroyed).
+void UniverseDestroy(Universe **ppUniverse);
