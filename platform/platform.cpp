@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include <cstddef>
+
 #include "baseutilities/baseassert.h"
 
 static const PlatformBackend *s_pBackend = nullptr;
