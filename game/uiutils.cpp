@@ -234,19 +234,19 @@ void LogViewAppend(Scroller *pLogView, const char *pText, unsigned char attr)
 {
     V_ASSERT(pLogView != NULL && pText != NULL);
     Surface *pContent = pLogView->m_pContent;
-    V_ASSERT(pContent->m_nWidth == LOG_WIDTH);
     if (pContent != s_pGrownContent || pContent->m_pCells != s_pGrownCells)
         AdoptLogContent(pContent);
 
+    int width = pContent->m_nWidth;
     Cell *pCells = MakeCellString(pText, attr);
-    Surface *pWrapped = WrapText(pCells, LOG_WIDTH);
+    Surface *pWrapped = WrapText(pCells, width);
     int oldHeight = pContent->m_nHeight;
     int newHeight = oldHeight + pWrapped->m_nHeight;
-    ReserveLogCells(pContent, (long long)newHeight * LOG_WIDTH);
+    ReserveLogCells(pContent, (long long)newHeight * width);
 
     pContent->m_nHeight = newHeight;
-    Cell *pNewRows = &pContent->m_pCells[(size_t)oldHeight * LOG_WIDTH];
-    for (size_t c = 0; c < (size_t)pWrapped->m_nHeight * LOG_WIDTH; c++)
+    Cell *pNewRows = &pContent->m_pCells[(size_t)oldHeight * width];
+    for (size_t c = 0; c < (size_t)pWrapped->m_nHeight * width; c++)
         pNewRows[c] = LOG_FILL;
     Coord at = {0, oldHeight};
     BlitSurface(&at, pContent, pWrapped, &g_transCell);

@@ -22,7 +22,7 @@ enum {
 
 enum {
     WRAP_MAX_LINES = 100,      // WrapText keeps this many lines; the rest of a longer text is cut
-    LOG_WIDTH = 30,            // the message log's content width
+    LOG_WIDTH = 30,            // the message log's content width on an 80-column screen
 };
 
 struct FrameStyle {
@@ -48,7 +48,7 @@ Surface *WrapText(Cell *pText, int width);
 void DrawText(const char *pText, unsigned char attr, Surface *pTarget, Coord *pPos);
 
 /* The message log view. */
-// Appends a message, wrapped to the log's width, at the bottom of the view's content and scrolls
+// Appends a message, wrapped to the content's width, at the bottom of the view's content and scrolls
 // so that its last line is the view's bottom row. The content keeps exactly the log's height;
 // its cell storage grows geometrically underneath, so a long game's appends stay cheap.
 void LogViewAppend(Scroller *pLogView, const char *pText, unsigned char attr);

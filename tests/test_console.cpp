@@ -155,21 +155,6 @@ TEST(ConsoleScreen, TheCentreIsHalfACellUpAndLeftOfTheMiddle)
     EXPECT_EQ(ScreenCentreOf(81, 51).m_y, 24);
 }
 
-TEST(ConsoleScreen, TheCursorIsAYellowPlusAtTheCentre)
-{
-    UiHarness ui;
-    ASSERT_NE(g_pCursorSprite, nullptr);
-    EXPECT_EQ(g_pCursorSprite->m_x, 39);
-    EXPECT_EQ(g_pCursorSprite->m_y, 24);
-    EXPECT_EQ(g_pCursorSprite->m_pTrans, &g_transCell);
-    const Cell *c = g_pCursorSprite->m_pSurface->m_pCells;
-    const unsigned char chars[9] = {'t', 179, 't', 196, 197, 196, 't', 179, 't'};
-    for (int i = 0; i < 9; i++) {
-        EXPECT_EQ(c[i].m_ch, chars[i]) << i;
-        EXPECT_EQ(c[i].m_attr, chars[i] == 't' ? 0x00 : 0xEE) << i;
-    }
-}
-
 // A screen whose every cell differs, so a misplaced read or write shows.
 void PaintScreen()
 {

@@ -6,6 +6,7 @@
 #include "game/console.h"
 #include "game/evqueue.h"
 #include "game/evutils.h"
+#include "game/messagelog.h"
 #include "game/uiutils.h"
 #include "game/window.h"
 #include "platform/headless.h"
@@ -533,6 +534,28 @@ TEST(GameScreen, TheBarsAndTheViewAreLaidOutFromTheScreenSize)
     EXPECT_EQ(y, 47);
     EXPECT_FALSE(HeadlessFindText("Zoom Out", &x, &y));
     EXPECT_FALSE(HeadlessFindText("Mgmt.", &x, &y));
+}
+
+TEST(GameScreen, ALargerConsoleGetsLargerViewsAndAWiderLog)
+{
+    UiHarness ui(120, 60);
+    Surface *pMap = MakeContent(100, 80);
+    ui.BuildMainScreen(pMap);
+    EXPECT_EQ(g_pMainView->m_pView->m_nWidth, 104);
+    EXPECT_EQ(g_pMainView->m_pView->m_nHeight, 51);
+    EXPECT_EQ(g_pLogView->m_pContent->m_nWidth, 70);
+    AddMessage("A message long enough to need more than thirty columns of the log", 0x0F);
+    ui.RunFrames(2);
+    int x, y;
+    // One row of the 70-column log: rows 3 to 5 of its view hold the blank row, the welcome and this.
+    ASSERT_TRUE(HeadlessFindText("A message long enough to need more than thirty columns of the log", &x, &y));
+    EXPECT_EQ(x, 20);
+    EXPECT_EQ(y, 57);
+    ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
+    EXPECT_EQ(x, 93);
+    EXPECT_EQ(y, 57);
+    ui.Shutdown();
+    DestroySurface(&pMap);
 }
 
 TEST(GameScreen, EndTurnIsClickedOnceAndZoomOutOnlyWhileShown)
