@@ -295,7 +295,7 @@ TEST(PlatformTmux, ClickArrivesAndQuitGivesTheTerminalBack)
                                                  0xB2, 0xDB, 0xE1, 0xF7, 0x7F, 0x00, 0xFF, 0xFE};
         for (int i = 0; i < 16; i++)
             shown.ExpectCell(10 + i, 30, s_glyphs[i], 9, 12);  // bright red on bright blue
-        // (tmux's capture leaves a black background at the start of a line unspecified.)
+        // (tmux's capture does not always name a black background at the start of a line.)
         EXPECT_EQ(PaneScreen::Index(shown.Cell(10, 31).fg), 10);
     }
 
