@@ -231,8 +231,17 @@ static void LeaveScreen(void)
 {
     if (!s_active)
         return;
+    // A signal in the middle would find the work half done and the screen marked as left.
+    sigset_t block, old;
+    sigemptyset(&block);
+    for (int sig : s_fatalSignals)
+        sigaddset(&block, sig);
+    for (int sig : s_otherSignals)
+        sigaddset(&block, sig);
+    sigprocmask(SIG_BLOCK, &block, &old);
     RestoreTerminal(false);
     RemoveHandlers();
+    sigprocmask(SIG_SETMASK, &old, nullptr);
 }
 
 static void LeaveScreenAtExit(void) { LeaveScreen(); }

@@ -34,9 +34,14 @@ void TerminalInputInit(TerminalInputParser *pParser)
 }
 
 // A console delivers a key as a key-down record and a release record; the game waits for the
-// release before it takes a second Escape, so the terminal's single byte becomes both.
+// release before it takes a second Escape, so the terminal's single byte becomes both. A key held
+// down repeats as key-downs alone, as on a console: a repeat still queued behind its own release
+// takes that release's place.
 static void PushKey(TerminalInputParser *pParser, uint32_t vk)
 {
+    std::deque<PlatformInputRecord> &records = pParser->m_records;
+    if (!records.empty() && records.back().m_kind == PLATFORM_RECORD_OTHER && records.back().m_vk == vk)
+        records.pop_back();
     PlatformInputRecord down = {};
     down.m_kind = PLATFORM_RECORD_KEY;
     down.m_vk = vk;

@@ -224,10 +224,13 @@ TEST(PlatformInputSequences, LoneEscapeBecomesTheEscapeKeyAfterTheTimeout)
     in.Feed("\x1bq", 400);
     EXPECT_EQ(in.Keys(), std::vector<uint32_t>({PLATFORM_VK_ESCAPE, 'Q'}));
 
-    // Two presses of Escape in a row.
+    // Two Escapes in one read: the first is the key at once, the second after the timeout.
     in.Feed("\x1b\x1b", 500);
+    std::vector<PlatformInputRecord> r = in.Take();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].m_vk, (uint32_t)PLATFORM_VK_ESCAPE);
     in.Tick(530);
-    EXPECT_EQ(in.Keys(), std::vector<uint32_t>({PLATFORM_VK_ESCAPE, PLATFORM_VK_ESCAPE}));
+    EXPECT_EQ(in.Keys(), std::vector<uint32_t>({PLATFORM_VK_ESCAPE}));
 
     // A sequence broken off and left unfinished: the Escape key, then the rest on its own.
     in.Feed("\x1b[", 600);
@@ -248,11 +251,38 @@ TEST(PlatformInputKeys, ArrowsInBothFormsAndTheKeypad)
     EXPECT_EQ(in.Keys(), std::vector<uint32_t>({96, 101, 13, '0', '1', '3', '5', '7', '9'}));
 }
 
+TEST(PlatformInputKeys, AHeldKeyRepeatsAsKeyDownsWithOneReleaseAtTheEnd)
+{
+    Parser in;
+    in.Feed("\x1b[A\x1b[A\x1b[A", 0);
+    std::vector<PlatformInputRecord> r = in.Take();
+    ASSERT_EQ(r.size(), 4u);
+    for (size_t i = 0; i < 3; i++) {
+        EXPECT_EQ(r[i].m_kind, PLATFORM_RECORD_KEY);
+        EXPECT_EQ(r[i].m_vk, (uint32_t)PLATFORM_VK_UP);
+    }
+    EXPECT_EQ(r[3].m_kind, PLATFORM_RECORD_OTHER);
+    // Once the release has been read, the same key again is a new press with its own release.
+    in.Feed("x", 0);
+    PlatformInputRecord rec;
+    ASSERT_TRUE(TerminalInputPop(&in.p, &rec));
+    EXPECT_EQ(rec.m_kind, PLATFORM_RECORD_KEY);
+    ASSERT_TRUE(TerminalInputPop(&in.p, &rec));
+    EXPECT_EQ(rec.m_kind, PLATFORM_RECORD_OTHER);
+    in.Feed("x", 0);
+    EXPECT_EQ(in.Keys(), std::vector<uint32_t>({'X'}));
+    // A different key in between keeps both releases.
+    in.Feed("ab", 0);
+    EXPECT_EQ(in.Take().size(), 4u);
+}
+
 TEST(PlatformInputKeys, LettersEnterAndIgnoredBytes)
 {
     Parser in;
-    in.Feed("aZq\r\n", 0);
-    EXPECT_EQ(in.Keys(), std::vector<uint32_t>({'A', 'Z', 'Q', 13, 13}));
+    in.Feed("aZq\r", 0);
+    EXPECT_EQ(in.Keys(), std::vector<uint32_t>({'A', 'Z', 'Q', 13}));
+    in.Feed("\n", 0);
+    EXPECT_EQ(in.Keys(), std::vector<uint32_t>({13}));
     // Punctuation, control bytes and non-ASCII bytes give no records.
     in.Feed("!,.\x01\x02\xc3\xa9", 0);
     EXPECT_TRUE(in.Take().empty());
