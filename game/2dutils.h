@@ -23,7 +23,8 @@ struct Sprite {
     Cell *m_pTrans;       // transparent cell; owned unless it is the shared one (or null)
 };
 
-/* Surfaces. */
+/* Surfaces. CopySurfaceRect and InvertSurfaceRect expect their rectangle inside the surface;
+   cells that fall outside are skipped, never read or written. */
 Surface *CreateSurface(int x, int y);
 void DestroySurface(Surface **ppSurface);
 void FillSurface(Surface *pSurface, Cell cell);
@@ -34,7 +35,8 @@ Surface *ScaleSurface(Surface *pSrc, double scaleX, double scaleY);
 /* The one general drawing operation: clipped, with an optional transparent cell. */
 void BlitSurface(Coord *pPos, Surface *pDest, Surface *pSrc, Cell *pTrans);
 
-/* Lines, inside the surface; no clipping. */
+/* Lines. Callers keep both end points inside the surface; a cell that falls outside is skipped
+   (the pattern still advances over it), never written elsewhere. */
 void DrawLine(Surface *pSurface, int x1, int y1, int x2, int y2, Cell cell);
 void DrawPatternLine(Surface *pSurface, int x1, int y1, int x2, int y2, Surface *pPattern);
 
