@@ -238,11 +238,11 @@ void PlanetDrawSurface(Planet *pPlanet)
     DestroySurface(&pMark);
 }
 
-static PlanetSelectionDisplay s_pfnSelectionDisplay = nullptr;
+static PlanetSelectedDisplay s_pfnSelectedDisplay = nullptr;
 
-void PlanetSetSelectionDisplay(PlanetSelectionDisplay pfnDisplay)
+void PlanetSetSelectedDisplay(PlanetSelectedDisplay pfnDisplay)
 {
-    s_pfnSelectionDisplay = pfnDisplay;
+    s_pfnSelectedDisplay = pfnDisplay;
 }
 
 // Known planets show their icon, planets seen before show it shaded, the selected one inverted;
@@ -265,8 +265,8 @@ void PlanetDraw(Planet *pPlanet, Surface *pTarget)
         InvertSurfaceRect(pPlanet->m_pIcon, 0, 0, 2, 2);
         BlitSurface(&pos, pTarget, pPlanet->m_pIcon, nullptr);
         InvertSurfaceRect(pPlanet->m_pIcon, 0, 0, 2, 2);
-        if (s_pfnSelectionDisplay)
-            s_pfnSelectionDisplay(pPlanet);
+        if (s_pfnSelectedDisplay)
+            s_pfnSelectedDisplay(pPlanet);
     }
     Fleet *pFleet = pPlanet->m_pFleet;
     if (pFleet && pFleet->m_pShips && !ListIsEmpty(pFleet->m_pShips) && pFleet->m_pSprite)

@@ -89,5 +89,5 @@ int PlanetUpdate(Planet *pPlanet);
 void PlanetDrawSurface(Planet *pPlanet);                // the close-up, m_pSurface
 void PlanetDraw(Planet *pPlanet, Surface *pTarget);     // the icon on a system map
 // The game screen shows the selected planet's details through this; null (the start) shows none.
-typedef void (*PlanetSelectionDisplay)(Planet *pPlanet);
-void PlanetSetSelectionDisplay(PlanetSelectionDisplay pfnDisplay);
+typedef void (*PlanetSelectedDisplay)(Planet *pPlanet);
+void PlanetSetSelectedDisplay(PlanetSelectedDisplay pfnDisplay);

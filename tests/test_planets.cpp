@@ -3,6 +3,7 @@
 #include "tests/econ_world.h"
 
 #include "game/fleet.h"
+#include "game/moon.h"
 
 namespace {
 
@@ -70,6 +71,20 @@ TEST_F(PlanetEconomy, AnIdleColonyEarnsFiftyOfEachAndABuildingOneNothing)
     EXPECT_EQ(pPlanet->m_iEnergy, 1000);
     EXPECT_EQ(pPlanet->m_iMatter, 1000);
     EXPECT_EQ(PlanetAt(1)->m_iEnergy, 1000);  // unowned planets earn nothing
+}
+
+// Moons are inert: a planet holding one updates as before and frees it with itself.
+TEST_F(PlanetEconomy, MoonsChangeNothing)
+{
+    Planet *pPlanet = PlanetAt(0);
+    PlanetColonize(pPlanet, m_pHuman);
+    pPlanet->m_ppMoon = (Moon **)calloc(1, sizeof(Moon *));
+    ASSERT_EQ(MoonCreate(&pPlanet->m_ppMoon[0]), 0);
+    pPlanet->m_cMoon = 1;
+    EXPECT_EQ(MoonUpdate(pPlanet->m_ppMoon[0]), 0);
+    EXPECT_EQ(MoonUpdate(nullptr), 1);
+    NextTurn();
+    EXPECT_EQ(pPlanet->m_iEnergy, 1050);
 }
 
 // 9000 + 2000 is 1000 over the silo's 10000: 500 steps of one unit from each store.
@@ -207,14 +222,14 @@ TEST_F(PlanetEconomy, TheSystemMapShowsKnownShadedAndSelectedPlanets)
     EXPECT_EQ(at(x, y).m_attr, 2);
 
     s_cShown = 0;
-    PlanetSetSelectionDisplay(RecordShown);
+    PlanetSetSelectedDisplay(RecordShown);
     pPlanet->m_bFlags = PLANET_KNOWN | PLANET_SELECTED;
     PlanetDraw(pPlanet, pMap);
     EXPECT_EQ(at(x, y).m_attr, 0x20);                      // inverted on the map
     EXPECT_EQ(pPlanet->m_pIcon->m_pCells[0].m_attr, 2);    // the icon itself is restored
     EXPECT_EQ(s_cShown, 1);
     EXPECT_EQ(s_pShown, pPlanet);
-    PlanetSetSelectionDisplay(nullptr);
+    PlanetSetSelectedDisplay(nullptr);
     PlanetDraw(pPlanet, pMap);
     EXPECT_EQ(s_cShown, 1);
 
