@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/armor.h"
+#include "game/structure.h"
 #include "game/turn.h"
 #include "tests/motion_world.h"
 
@@ -188,8 +189,16 @@ void LoseFirstShipsAndReturn(Fleet *pFleet, Fleet *pEnemy, Planet *)
 
 class Soak : public ::testing::TestWithParam<unsigned> {
 protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(ShipCatalogueCreate(), 0);
+        ASSERT_EQ(StructCatalogueCreate(), 0);
+    }
+
     void TearDown() override
     {
+        ShipCatalogueDestroy();
+        StructCatalogueDestroy();
         FleetSetEncounterHandler(nullptr);
         FleetSetReleaseListener(nullptr);
         UniverseDestroy(&g_pUniverse);
@@ -198,7 +207,29 @@ protected:
 
     int Pick(int n) { return (int)(m_choice() % (unsigned)n); }
 
-    // New ships appear in the holds of owned planets, colony ships among them now and then.
+    // Owned planets build a Shipyard first, then queue ships there while they can pay.
+    void Build()
+    {
+        for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
+            System *pSystem = g_pUniverse->m_ppSystem[s];
+            for (int p = 0; p < pSystem->m_cPlanet; p++) {
+                Planet *pPlanet = pSystem->m_ppPlanet[p];
+                if (!pPlanet->m_pOwner)
+                    continue;
+                Structure *pShipyard = PlanetGetShipyard(pPlanet);
+                Structure *pColony = PlanetGetColony(pPlanet);
+                if (!pShipyard && pColony && BuildQueueCount(pColony->m_pQueue) == 0 &&
+                    PlanetCanAddStructure(pPlanet))
+                    QueueStructure(pColony, V_TYPE_SHIPYARD);
+                else if (pShipyard && BuildQueueCount(pShipyard->m_pQueue) < 3)
+                    QueueShip(pShipyard, Pick(3) == 0 ? V_TYPE_MOTHERSHIP_COLONY
+                                                      : V_TYPE_SHIP_DRONE + Pick(9));
+            }
+        }
+    }
+
+    // New ships also appear in the holds directly, colony ships among them now and then, so
+    // that fleets grow faster than the planets' stores alone would allow.
     void Reinforce()
     {
         for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
@@ -281,20 +312,26 @@ TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
     for (int turn = 0; turn < 1000; turn++) {
         if (turn % 5 == 0)
             Reinforce();
+        Build();
         GiveOrders();
         ASSERT_EQ(UniverseUpdate(g_pUniverse), 0);
         CheckWorld(g_pUniverse);
         if (HasFatalFailure())
             return;
-        for (int m = 0; m < MessageCount(); m++) g_dbg[MessageText(m)]++;
+
         MessagesClear();
     }
     for (int c = 0; c < g_pUniverse->m_cCompany; c++)
         colonies += g_pUniverse->m_ppCompany[c]->m_cColony;
     EXPECT_EQ(g_pUniverse->m_iTurn, 1000);
-    // The orders did make things happen: fleets merged, docked or disbanded, colonies were founded.
+    // The orders did make things happen: fleets merged, docked or disbanded, colonies were founded,
+    // shipyards delivered ships.
     EXPECT_GT(released, 0);
     EXPECT_GT(colonies, companies);
+    int offense = 0;
+    for (int c = 0; c < g_pUniverse->m_cCompany; c++)
+        offense += g_pUniverse->m_ppCompany[c]->m_offenseScore;
+    EXPECT_GT(offense, 0);
     for (auto &kv : g_dbg) printf("%6d %s\n", kv.second, kv.first.c_str());
     int holdShips=0, spaceFleets=0; for (int s2=0;s2<g_pUniverse->m_cSystem;s2++){ spaceFleets+=g_pUniverse->m_ppSystem[s2]->m_pFleets->m_cItem; }
     printf("released %d colonies %d spaceFleets %d %d\n", released, colonies, spaceFleets, holdShips);
