@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <unordered_set>
 
 #include "baseutilities/baselist.h"
 #include "game/fleet.h"
@@ -9,6 +10,12 @@
 #include "game/system.h"
 #include "game/universe.h"
 #include "game/warpgate.h"
+
+// While the universe advances, the fleets already updated this turn. A fleet that passes a gate
+// into a system whose turn comes later would otherwise be updated there a second time (a second
+// upkeep, a second repair). Fleets made during a turn (new holds) enter no fleet list before the
+// next turn, so the address of a fleet freed during the turn never comes up again in this set.
+static std::unordered_set<const Fleet *> *s_pUpdatedThisTurn = nullptr;
 
 void SystemUpdateSight(System *pSystem, Planet *pPlanet)
 {
@@ -38,7 +45,9 @@ int SystemUpdate(System *pSystem)
     ListNode *pNode = pSystem->m_pFleets->m_pHead;
     while (pNode) {
         ListNode *pNext = pNode->m_pNext;
-        FleetUpdate((Fleet *)pNode->m_pData);
+        Fleet *pFleet = (Fleet *)pNode->m_pData;
+        if (!s_pUpdatedThisTurn || s_pUpdatedThisTurn->insert(pFleet).second)
+            FleetUpdate(pFleet);
         pNode = pNext;
     }
     for (int i = 0; i < pSystem->m_cPlanet; i++) {
@@ -55,7 +64,10 @@ int UniverseUpdate(Universe *pUniverse)
     if (!pUniverse)
         return 1;
     pUniverse->m_iTurn++;
+    std::unordered_set<const Fleet *> updated;
+    s_pUpdatedThisTurn = &updated;
     for (int i = 0; i < pUniverse->m_cSystem; i++)
         SystemUpdate(pUniverse->m_ppSystem[i]);
+    s_pUpdatedThisTurn = nullptr;
     return 0;
 }

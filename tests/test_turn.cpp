@@ -36,6 +36,19 @@ TEST_F(Turns, UniverseUpdateCountsTheTurnAndRunsEverySystem)
     EXPECT_EQ(pFleet1->m_iEnergy, 1 - 200);
 }
 
+TEST_F(Turns, AFleetWarpingIntoASystemLaterInTheTurnIsUpdatedOnlyOnce)
+{
+    Fleet *pFleet = SpaceFleet(0, 0, Coord{80, 10}, {V_TYPE_SHIP_FAST});
+    Gate(0, 0)->m_bActive = 1;
+    pFleet->m_pTargetGate = Gate(0, 0);
+    pFleet->m_eState = FLEET_WARP;
+    UniverseUpdate(g_pUniverse);
+    EXPECT_EQ(pFleet->m_pSystem, SystemAt(1));
+    EXPECT_EQ(pFleet->m_iEnergy, 1 - 100);
+    UniverseUpdate(g_pUniverse);
+    EXPECT_EQ(pFleet->m_iEnergy, 1 - 200);
+}
+
 TEST_F(Turns, FleetsInSightMarkPlanetsKnownAndLeavingSightShadesThem)
 {
     Planet *pFar = PlanetAt(0, 2);   // (60, 60)
