@@ -120,8 +120,10 @@ void FleetSetSelectedDisplay(FleetSelectedDisplay pfnDisplay);
 // The battle module's side of an encounter: side 1 is the fleet's ships; side 2 the enemy fleet's
 // ships and, at a planet, the planet's structures (pEnemyFleet is the planet's hold there and may
 // be null or empty; pPlanet is null for a meeting in open space). It starts and resolves the
-// battle, marking losses and setting the fleets' states as a battle does. Without one, an
-// encounter fights no battle and the fleet stays where it met the enemy.
+// battle, marking losses and setting the fleets' states as a battle does; it frees no fleet and
+// no ship (the fleet update then removes the wrecks and sends a returning fleet home). Without
+// one, an encounter fights no battle and the fleet stays where it met the enemy, meeting it again
+// each turn until it is given another order.
 typedef void (*FleetEncounterHandler)(Fleet *pFleet, Fleet *pEnemyFleet, Planet *pPlanet);
 void FleetSetEncounterHandler(FleetEncounterHandler pfnHandler);
 // Told just before a fleet is freed by FleetRelease, so that screens drop their selections.
