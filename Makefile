@@ -9,6 +9,7 @@ release:
 
 # The game runs from run/, which holds dialogbg.v_s and sees the pictures at ../assets/.
 play: release
+	cp assets/dialogbg.v_s run/dialogbg.v_s
 	cd run && ../build/release/vostrel
 
 asan:

@@ -157,6 +157,12 @@ int ReadEscape(const SourceReader &reader, const std::string &line, size_t *pPos
     reader.Fail("column " + std::to_string(pos + 1) + ": a backslash starts \\xHH" + (allowBackslash ? " or \\\\" : ""));
 }
 
+// A bar is a glyph too, so a short row may only show at its end: both faults get one message.
+std::string RowShape(int width)
+{
+    return "a row is a bar, " + std::to_string(width) + " cells and a bar";
+}
+
 // Reads one row of cells between bars: glyphs (chars) or palette keys (colours).
 void ReadRow(SourceReader &reader, int width, bool isChars, const std::map<char, unsigned char> &palette,
              std::vector<unsigned char> *pOut)
@@ -171,7 +177,7 @@ void ReadRow(SourceReader &reader, int width, bool isChars, const std::map<char,
     for (int x = 0; x < width; x++) {
         std::string column = "column " + std::to_string(pos + 1) + ": ";
         if (pos >= line.size())
-            reader.Fail(column + "the row holds fewer than " + std::to_string(width) + " cells");
+            reader.Fail(column + RowShape(width));
         if (line[pos] == '\\') {
             pOut->push_back((unsigned char)ReadEscape(reader, line, &pos, isChars));
         } else if (isChars) {
@@ -196,8 +202,7 @@ void ReadRow(SourceReader &reader, int width, bool isChars, const std::map<char,
         }
     }
     if (pos >= line.size() || line[pos] != '|')
-        reader.Fail("column " + std::to_string(pos + 1) + ": the row should end here with a bar (" +
-                    std::to_string(width) + " cells)");
+        reader.Fail("column " + std::to_string(pos + 1) + ": " + RowShape(width));
     if (pos + 1 != line.size())
         reader.Fail("column " + std::to_string(pos + 2) + ": text after the row's closing bar");
 }
