@@ -16,23 +16,16 @@ TEST_F(Fleets, NewFleetIsAnIdleEmptyHoldWithOnePointOfEachSupply)
     Planet *pHome = PlanetAt(0, 0);
     Fleet *pFleet = pHome->m_pFleet;
     ASSERT_NE(pFleet, nullptr);
-    EXPECT_EQ(pFleet->m_pHomePlanet, pHome);
+    EXPECT_TRUE(FleetIsHold(pFleet));
+    EXPECT_EQ(pFleet->m_pSystem, nullptr);
     EXPECT_EQ(pFleet->m_pOwner, Player());
     EXPECT_EQ(pFleet->m_iOwnerNum, 1);
-    EXPECT_EQ(pFleet->m_cShip, 0);
     EXPECT_EQ(pFleet->m_iEnergy, 1);
     EXPECT_EQ(pFleet->m_iMatter, 1);
-    EXPECT_EQ(pFleet->m_iRange, 0u);
-    EXPECT_EQ(pFleet->m_iSpeed, 0);
-    EXPECT_EQ(pFleet->m_iSight, 20);
     EXPECT_EQ(pFleet->m_cStranded, -1);
     EXPECT_EQ(pFleet->m_eState, FLEET_IDLE);
-    EXPECT_EQ(pFleet->m_pSystem, nullptr);
-    EXPECT_TRUE(FleetIsHold(pFleet));
     ASSERT_NE(pFleet->m_pRoute, nullptr);
     EXPECT_TRUE(ListIsEmpty(pFleet->m_pRoute));
-    EXPECT_EQ(pFleet->m_pSprite->m_pCells[0].m_ch, '*');
-    EXPECT_EQ(pFleet->m_pSprite->m_pCells[0].m_attr, 0xCB);
 }
 
 TEST_F(Fleets, AISizeIsDrawnFromSevenToTenWithoutRestartingTheSequence)
@@ -245,24 +238,12 @@ TEST_F(Fleets, MergingMovesEveryShipAndNothingPointsAtTheReleasedFleet)
     EXPECT_EQ(Gate(0, 1)->m_pTransitFleet, nullptr);
     EXPECT_EQ(Player()->m_cFleet, 1);
     EXPECT_EQ(Player()->m_ppFleet[0], pTarget);
+    EXPECT_EQ(FleetMergeInto(pTarget, pTarget), 1);
+    EXPECT_EQ(pTarget->m_cShip, 3);
 
     // The chaser lost its quarry and stops where it last saw it.
     Fly(pChaser, 40);
     EXPECT_EQ(pChaser->m_eState, FLEET_IDLE);
-}
-
-TEST_F(Fleets, MergeIntoAnotherFleetLeavesTheSourceEmpty)
-{
-    Fleet *pA = SpaceFleet(0, 0, Coord{10, 10}, {V_TYPE_SHIP_DRONE, V_TYPE_SHIP_HEAVY});
-    Fleet *pB = SpaceFleet(0, 0, Coord{10, 12}, {});
-    EXPECT_EQ(FleetMergeInto(pA, pB), 0);
-    EXPECT_EQ(pA->m_cShip, 0);
-    EXPECT_TRUE(ListIsEmpty(pA->m_pShips));
-    EXPECT_EQ(pB->m_cShip, 2);
-    EXPECT_EQ(pB->m_iSpeed, 3);
-    EXPECT_EQ(FleetMergeInto(pB, pB), 1);
-    EXPECT_EQ(FleetMergeInto(nullptr, pB), 1);
-    EXPECT_EQ(pB->m_cShip, 2);
 }
 
 TEST_F(Fleets, ColonyMothershipFoundsAColonyAndTheFleetDisbands)
@@ -320,27 +301,9 @@ TEST_F(Fleets, FleetWithoutAColonyShipIsStrandedAtAFreePlanetAndPerishesOnItsEle
     EXPECT_EQ(pFleet->m_eState, FLEET_DEAD);
 }
 
-TEST_F(Fleets, OrdersSetTheirTargetAndRefuseWhatLeadsNowhere)
+TEST_F(Fleets, OrdersRefuseWhatLeadsNowhereAndChangeNothing)
 {
     Fleet *pFleet = SpaceFleet(0, 0, Coord{5, 5}, {V_TYPE_SHIP_FAST});
-    Fleet *pOther = SpaceFleet(0, 0, Coord{9, 9}, {V_TYPE_SHIP_FAST});
-
-    EXPECT_EQ(FleetMoveToGate(pFleet, Gate(0, 0)), 0);
-    EXPECT_EQ(pFleet->m_pTargetGate, Gate(0, 0));
-    EXPECT_EQ(pFleet->m_dest.m_x, 80);
-    EXPECT_EQ(pFleet->m_dest.m_y, 10);
-    EXPECT_EQ(FleetMoveToFleet(pFleet, pOther), 0);
-    EXPECT_EQ(pFleet->m_pTargetGate, nullptr);
-    EXPECT_EQ(pFleet->m_pTargetFleet, pOther);
-    EXPECT_EQ(FleetMoveToPlanet(pFleet, PlanetAt(0, 2)), 0);
-    EXPECT_EQ(pFleet->m_pTargetFleet, nullptr);
-    EXPECT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 2));
-    EXPECT_EQ(FleetMoveToCoord(pFleet, Coord{7, 8}), 0);
-    EXPECT_EQ(pFleet->m_pTargetPlanet, nullptr);
-    EXPECT_EQ(pFleet->m_dest.m_y, 8);
-    EXPECT_EQ(pFleet->m_eState, FLEET_LAUNCH);
-
-    pFleet->m_eState = FLEET_IDLE;
     EXPECT_EQ(FleetMoveToGate(pFleet, Gate(0, 1)), 1);   // unpaired
     EXPECT_EQ(FleetMoveToFleet(pFleet, pFleet), 1);
     EXPECT_EQ(FleetMoveToPlanet(pFleet, nullptr), 1);
@@ -349,7 +312,12 @@ TEST_F(Fleets, OrdersSetTheirTargetAndRefuseWhatLeadsNowhere)
     EXPECT_EQ(FleetMoveToFleet(pFleet, nullptr), 1);
     EXPECT_EQ(FleetMoveToCoord(nullptr, Coord{1, 1}), 1);
     EXPECT_EQ(pFleet->m_eState, FLEET_IDLE);
-    EXPECT_EQ(pFleet->m_dest.m_y, 8);
+    EXPECT_EQ(pFleet->m_pTargetGate, nullptr);
+
+    EXPECT_EQ(FleetMoveToGate(pFleet, Gate(0, 0)), 0);
+    EXPECT_EQ(pFleet->m_eState, FLEET_LAUNCH);
+    EXPECT_EQ(FleetMoveToCoord(pFleet, Coord{7, 8}), 0);
+    EXPECT_EQ(pFleet->m_pTargetGate, nullptr);   // a new order drops the old target
 
     EXPECT_EQ(FleetUpdate(nullptr), 3);
     pFleet->m_eState = 12;

@@ -22,11 +22,6 @@ TEST_F(Warpgates, NewGateIsClosedUnpairedAndPriced)
     EXPECT_GT(WARPGATE_ENERGY_COST, 1);   // a fresh fleet's supplies do not open a gate
     EXPECT_EQ(Gate(0, 0)->m_pPair, Gate(1, 0));
     EXPECT_EQ(Gate(1, 0)->m_pPair, Gate(0, 0));
-    const char *pRows = "/--\\|WA||RP|\\--/";
-    for (int i = 0; i < 16; i++) {
-        EXPECT_EQ(pGate->m_pSprite->m_pCells[i].m_ch, (unsigned char)pRows[i]);
-        EXPECT_EQ(pGate->m_pSprite->m_pCells[i].m_attr, 9);
-    }
 }
 
 TEST_F(Warpgates, ActivationWithoutGateOrFleetIsRefused)
