@@ -37,3 +37,38 @@ int CompanyDestroy(Company **ppCompany)
     *ppCompany = nullptr;
     return 0;
 }
+
+// A fleet is listed once; listing it again changes nothing.
+int CompanyAddFleet(Company *pCompany, Fleet *pFleet)
+{
+    if (!pCompany || !pFleet)
+        return 1;
+    for (int i = 0; i < pCompany->m_cFleet; i++) {
+        if (pCompany->m_ppFleet[i] == pFleet)
+            return 0;
+    }
+    Fleet **ppGrown =
+        (Fleet **)realloc(pCompany->m_ppFleet, sizeof(Fleet *) * (size_t)(pCompany->m_cFleet + 1));
+    if (!ppGrown)
+        return 1;
+    ppGrown[pCompany->m_cFleet++] = pFleet;
+    pCompany->m_ppFleet = ppGrown;
+    return 0;
+}
+
+// Closes the gap, keeping the order of the others; an empty index frees its array.
+void CompanyRemoveFleet(Company *pCompany, Fleet *pFleet)
+{
+    if (!pCompany || !pFleet)
+        return;
+    int kept = 0;
+    for (int i = 0; i < pCompany->m_cFleet; i++) {
+        if (pCompany->m_ppFleet[i] != pFleet)
+            pCompany->m_ppFleet[kept++] = pCompany->m_ppFleet[i];
+    }
+    pCompany->m_cFleet = kept;
+    if (kept == 0) {
+        free(pCompany->m_ppFleet);
+        pCompany->m_ppFleet = nullptr;
+    }
+}

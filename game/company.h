@@ -34,3 +34,7 @@ struct Company {
 /* Lifecycle. */
 int CompanyCreate(Company **ppCompany, const char *pName, uint8_t color, int bAI);
 int CompanyDestroy(Company **ppCompany);
+
+/* The fleet index the save file lists with the company; it never owns the fleets. */
+int CompanyAddFleet(Company *pCompany, Fleet *pFleet);     // 0, or 1 when memory runs out
+void CompanyRemoveFleet(Company *pCompany, Fleet *pFleet); // no effect when it is not listed

@@ -1,6 +1,7 @@
 // planet: the economic unit. A planet belongs to one system, may be owned by one company, stores
 // energy and matter, carries up to 100 structures, its moons and its own fleet (the hold where
-// new ships wait). The turn cycle runs PlanetUpdate once per planet per turn.
+// new ships wait). The system update runs PlanetUpdate once per planet per turn; generation and
+// colony motherships colonise planets; the system map and the planet view draw them.
 #pragma once
 
 #include <cstdint>
@@ -65,3 +66,28 @@ struct Planet {
 /* Lifecycle. */
 int PlanetCreate(Planet **ppPlanet, System *pSystem, const char *pName, Coord pos, int kind);
 int PlanetDestroy(Planet **ppPlanet);
+
+/* Ownership. */
+// Makes the company the owner and founds a Colony with the planet's hold. 0, or 1 when the
+// Colony could not be made (no room, or memory ran out); the planet is owned either way.
+int PlanetColonize(Planet *planet, Company *company);
+int PlanetIsOwnedBy(const Planet *pPlanet, const Company *pCompany);
+
+/* Structures. */
+Structure *PlanetGetColony(const Planet *pPlanet);     // the last Colony, or null
+Structure *PlanetGetShipyard(const Planet *pPlanet);   // the last Shipyard, or null
+int PlanetHasStructure(const Planet *pPlanet, int type);
+// 1 while the structures standing and those queued at its colonies leave room for one more.
+int PlanetCanAddStructure(const Planet *pPlanet);
+// Drops a structure from the array, closing the gap; the caller frees it. 0, or 1 if not there.
+int PlanetRemoveStructure(Planet *pPlanet, Structure *pStructure);
+
+/* Per-turn step: production, building, the hold. 0, or 1 for a null planet. */
+int PlanetUpdate(Planet *pPlanet);
+
+/* Drawing. */
+void PlanetDrawSurface(Planet *pPlanet);                // the close-up, m_pSurface
+void PlanetDraw(Planet *pPlanet, Surface *pTarget);     // the icon on a system map
+// The game screen shows the selected planet's details through this; null (the start) shows none.
+typedef void (*PlanetSelectedDisplay)(Planet *pPlanet);
+void PlanetSetSelectedDisplay(PlanetSelectedDisplay pfnDisplay);

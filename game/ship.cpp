@@ -1,11 +1,14 @@
 #include "game/ship.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "baseutilities/baseassert.h"
+#include "baseutilities/baselist.h"
 #include "game/2dutils.h"
 #include "game/armor.h"
+#include "game/fleet.h"
 #include "game/weapon.h"
 #include "game/world.h"
 
@@ -172,4 +175,111 @@ const char *ShipClassName(int type)
 {
     const ShipRow *pRow = ShipRowOf(type);
     return pRow ? pRow->className : "Unknown";
+}
+
+// Only the four aimed kinds fire: no weapon and the Vavuvur Cannon's "All" deal nothing in battle.
+static bool WeaponKindFires(int kind)
+{
+    return kind >= WEAPON_FAST && kind <= WEAPON_HEAVY;
+}
+
+// Integer arithmetic, truncated. Morale has no floor, and a demoralised crew that has sunk below
+// zero must not mend the enemy's hulls, so firepower never goes below 0.
+int ShipFirepower(const Ship *pShip)
+{
+    if (!pShip || !pShip->m_pWeapon || !WeaponKindFires(pShip->m_pWeapon->m_eKind))
+        return 0;
+    long long firepower = (long long)pShip->m_pWeapon->m_iDamage * pShip->m_iMorale / 100;
+    if (firepower < 0)
+        return 0;
+    return firepower > INT_MAX ? INT_MAX : (int)firepower;
+}
+
+void VolleyAddFire(Volley *pVolley, int weaponKind, int firepower)
+{
+    V_ASSERT(pVolley != NULL);
+    switch (weaponKind) {
+    case WEAPON_FAST: pVolley->m_fFast += (float)firepower; break;
+    case WEAPON_ATOMIC: pVolley->m_fAtomic += (float)firepower; break;
+    case WEAPON_LASER: pVolley->m_fLaser += (float)firepower; break;
+    case WEAPON_HEAVY: pVolley->m_fHeavy += (float)firepower; break;
+    default: break;
+    }
+}
+
+// Hit points as the battle subtracts them: truncated toward zero, and kept inside an int.
+static int TruncateDamage(float damage)
+{
+    if (!(damage > 0.0f))
+        return 0;
+    return damage >= (float)INT_MAX ? INT_MAX : (int)damage;
+}
+
+// The sum runs in floats in a fixed order (atomic, fast, heavy, laser), each product added and
+// stored before the next, so results match to the last truncated point. No units take no fire.
+int VolleyDamage(const Volley *pVolley, const Armor *pArmor, int cUnits)
+{
+    if (!pVolley || !pArmor || cUnits < 1)
+        return 0;
+    float sum = pVolley->m_fAtomic * pArmor->m_fVsAtomic;
+    sum += pVolley->m_fFast * pArmor->m_fVsFast;
+    sum += pVolley->m_fHeavy * pArmor->m_fVsHeavy;
+    sum += pVolley->m_fLaser * pArmor->m_fVsLaser;
+    return TruncateDamage(sum / (float)cUnits);
+}
+
+float ArmorMultiplier(const Armor *pArmor, int weaponKind)
+{
+    if (!pArmor)
+        return 0.0f;
+    switch (weaponKind) {
+    case WEAPON_FAST: return pArmor->m_fVsFast;
+    case WEAPON_ATOMIC: return pArmor->m_fVsAtomic;
+    case WEAPON_LASER: return pArmor->m_fVsLaser;
+    case WEAPON_HEAVY: return pArmor->m_fVsHeavy;
+    default: return 0.0f;
+    }
+}
+
+// What a blocker deals to the attacker it blocks.
+int BlockDamage(int firepower, int weaponKind, const Armor *pTarget)
+{
+    return TruncateDamage((float)firepower * ArmorMultiplier(pTarget, weaponKind));
+}
+
+int ShipCheckDestroyed(Ship *pShip)
+{
+    if (!pShip || !pShip->m_pArmor || pShip->m_pArmor->m_iHp >= 1)
+        return 0;
+    pShip->m_eState = SHIP_DESTROYED;
+    return 1;
+}
+
+// There is no upper limit: a fleet left idle keeps growing its hulls (held inside an int).
+void ShipRepair(Ship *pShip)
+{
+    if (!pShip || !pShip->m_pArmor)
+        return;
+    Armor *pArmor = pShip->m_pArmor;
+    int repair = (int)((float)pArmor->m_iBaseHp * 0.1f);
+    if (repair > 0 && pArmor->m_iHp > INT_MAX - repair)
+        pArmor->m_iHp = INT_MAX;
+    else
+        pArmor->m_iHp += repair;
+}
+
+// A fleet walking its ship list takes the next ship before checking this one, since the ship's
+// node leaves the list. The fleet owns the ships of its list and only those: a destroyed ship
+// that its fleet does not list belongs to whoever holds it and is left alone.
+int ShipCheckRemoval(Ship *pShip)
+{
+    if (!pShip || pShip->m_eState != SHIP_DESTROYED || !pShip->m_pFleet)
+        return 0;
+    Fleet *pFleet = pShip->m_pFleet;
+    if (!pFleet->m_pShips || !ListRemove(pFleet->m_pShips, pShip))
+        return 0;
+    if (pFleet->m_cShip > 0)
+        pFleet->m_cShip--;
+    ShipDestroy(&pShip);
+    return 1;
 }

@@ -13,6 +13,18 @@ struct Planet;
 struct Warpgate;
 struct Company;
 
+// Results of SystemCreate besides 0 and 1 (out of memory).
+enum {
+    SYSTEM_NO_PLANET_ARRAY = 45,
+    SYSTEM_NO_ROOM = 47,   // a planet or gate could not be placed apart from the others
+};
+
+enum {
+    SYSTEM_ICON_SIZE = 5,
+    PLACEMENT_MARGIN = 5,        // positions keep this many cells from every edge
+    PLACEMENT_MIN_DISTANCE = 5,  // placement gives up when a minimum distance falls below this
+};
+
 enum {
     STAR_SOLAR = 0,
     STAR_INFERNO = 1,
@@ -44,7 +56,24 @@ struct System {
     System *m_pSearchParent;   // back-link of the AI route search
 };
 
+// Rejection sampling with minimum distances that shrink as tries are rejected; the galaxy places
+// its systems this way and a system its planets and gates.
+struct Placement {
+    int m_colDist;   // a position closer than this in columns and ...
+    int m_rowDist;   // ... closer than this in rows to a taken one is rejected
+    int m_cTry;      // tries so far: every 1000th shrinks the columns, every 1000th + 500 the rows
+};
+
 /* Lifecycle. */
 int SystemCreate(System **ppSystem, const char *pName, const char *pStarName, Coord size, Coord pos,
                  int type, int cPlanet, int cGate);
 int SystemDestroy(System **ppSystem);
+
+/* Placement. */
+// Draws positions inside area (RandomCoord with the margin) until one lies apart from every taken
+// position. 0 with *pPos set; SYSTEM_NO_ROOM when a distance fell below the minimum; 1 when
+// memory ran out.
+int PlaceApart(Placement *pPlacement, Coord area, const Coord *pTaken, int cTaken, Coord *pPos);
+
+/* Queries. */
+int PlanetKindForStar(int starType);   // the planet kind a star type gives its planets

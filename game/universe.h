@@ -21,8 +21,22 @@ struct Universe {
     int m_iTurn;               // raised at the start of each universe update
 };
 
+enum {
+    GALAXY_SIZE = 100,          // columns and rows of the galaxy map
+    GALAXY_SYSTEM_DISTANCE = 20, // starting minimum distance between systems, columns and rows
+    PLAYER_COLOR = 0x90,
+};
+
 /* Lifecycle. */
+// Generates a galaxy: systems placed apart, their planets and gates, the companies on their home
+// planets, the galaxy surface and the warp links. 0, or 1 with *ppUniverse null when memory runs
+// out. Exits the program with status 1 if the systems cannot be placed.
 int UniverseCreate(Universe **ppUniverse, int systemCount, int companyCount);
 // Destroys every company and system, the galaxy surface and the record; nulls the pointer (and
 // g_pUniverse when that is the universe destroyed).
 void UniverseDestroy(Universe **ppUniverse);
+
+/* Generation steps. */
+// Pairs gates of different systems at random; gates left over stay unpaired.
+void MakeWarpLinks(Universe *pUniverse);
+unsigned char CompanyColorForIndex(int index);   // 0x90 for the player, (i + 9) * 16 for AI i

@@ -304,7 +304,6 @@ TEST(WorldTearDown, DestroyingTheUniverseFreesEverythingAndClearsTheGlobal)
     }
     Fleet *pSpace = nullptr;
     FleetCreate(&pSpace, pHome);
-    pSpace->m_pRoute = ListCreate();
     ListAppend(pSpace->m_pRoute, pUniverse->m_ppSystem[1]);
     Ship *pShip = nullptr;
     ShipCreate(&pShip, "Lone", pHome->m_pOwner, V_TYPE_MOTHERSHIP_SIEGE);
