@@ -4,16 +4,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "baseutilities/baseassert.h"
 #include "baseutilities/baselist.h"
 #include "game/2dutils.h"
 #include "game/company.h"
 #include "game/console.h"
+#include "game/evutils.h"
 #include "game/files.h"
 #include "game/fleet.h"
 #include "game/input.h"
 #include "game/messagelog.h"
+#include "game/panels.h"
 #include "game/planet.h"
 #include "game/ship.h"
 #include "game/system.h"
@@ -42,12 +45,28 @@ enum {
     EDGE_SCROLL_MARGIN = 5,    // a drag this close to an edge of the view scrolls it
     PANEL_BUTTON_COUNT = 2,
     PANEL_LIST_BELOW = 11,     // rows of the panel below a fleet's ship list
+    PANEL_LIST_WIDTH = 15,     // the ship list's view: 14 columns of names and a scroll bar
 };
 
 // The two buttons of the planet panel and of the fleet panel, made with the first panel that
 // shows them and kept until GameScreenRelease.
 static Button *s_apPlanetButtons[PANEL_BUTTON_COUNT];
 static Button *s_apFleetButtons[PANEL_BUTTON_COUNT];
+
+// The ships of the fleet (or the hold) whose panel is on show, as a list of their names in the
+// panel's list view. Kept while the same ships are shown, so that the list keeps its scroll
+// position and its lit item while the panel is drawn again every frame.
+struct PanelList {
+    const Fleet *pFleet;           // compared only, never followed: the fleet may be gone
+    std::vector<const Ship *> ships;
+    Button **ppItems;
+    int count;
+    Scroller *pView;
+    int bPressed;
+    Button *pCurrent;
+    int selected, previous;
+};
+static PanelList s_list;
 
 // Set by every panel shown; the frame update uses it to tell whether the map redraw brought the
 // panel of a selected object back.
@@ -202,6 +221,103 @@ static void EmptyPanel(void)
     g_pInfoView = nullptr;
 }
 
+static void FreePanelList(void)
+{
+    if (g_pInfoView && g_pInfoView == s_list.pView)
+        g_pInfoView = nullptr;
+    DestroyListView(&s_list.pView);
+    FreeListItems(&s_list.ppItems, s_list.count);
+    s_list = PanelList{};
+}
+
+static bool PanelListShows(const Fleet *pFleet)
+{
+    if (!s_list.pView || s_list.pFleet != pFleet || (int)s_list.ships.size() != pFleet->m_pShips->m_cItem)
+        return false;
+    size_t i = 0;
+    for (ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext, i++) {
+        if (s_list.ships[i] != pNode->m_pData)
+            return false;
+    }
+    return true;
+}
+
+// The fleet's ships as a list in the panel, from the given row down to 11 rows above the
+// panel's foot, where the buttons are.
+static void ShowPanelList(const Fleet *pFleet, int top)
+{
+    int height = g_pSideBar->m_nHeight - top - PANEL_LIST_BELOW + 1;
+    if (!pFleet || !pFleet->m_pShips || ListIsEmpty(pFleet->m_pShips) || height < 1) {
+        g_pInfoView = nullptr;
+        return;
+    }
+    if (!PanelListShows(pFleet)) {
+        FreePanelList();
+        std::vector<const char *> names;
+        for (ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext) {
+            const Ship *pShip = (const Ship *)pNode->m_pData;
+            s_list.ships.push_back(pShip);
+            names.push_back(pShip->m_pName);
+        }
+        s_list.count = (int)names.size();
+        if (MakeListItems(&s_list.ppItems, names.data(), s_list.count, PANEL_LIST_WIDTH - 1, 12) != 0 ||
+            CreateListView(&s_list.pView, s_list.ppItems, s_list.count, PANEL_LIST_WIDTH - 1, PANEL_LIST_WIDTH,
+                           height) != 0) {
+            FreePanelList();
+            g_pInfoView = nullptr;
+            return;
+        }
+        s_list.pFleet = pFleet;
+        s_list.selected = s_list.previous = s_list.count;
+    }
+    g_pInfoView = s_list.pView;
+    g_infoViewPos = Coord{g_pScreen->m_nWidth - g_pSideBar->m_nWidth, top};
+}
+
+// The window manager calls this every frame a mouse record reaches the game screen while a list
+// is shown, after the list's view has posted its events: they are taken out of the main queue
+// here and light the item clicked, so the game loop never sees them.
+static void PanelListClick(void)
+{
+    if (!s_list.pView || g_pInfoView != s_list.pView)
+        return;
+    EventQueue *pQueue = &g_eventQueue;
+    EventNode *pBefore = nullptr;
+    EventNode *pEvent = pQueue->m_pHead;
+    while (pEvent) {
+        EventNode *pNext = pEvent->m_pNext;
+        const MouseEventData *pData = (const MouseEventData *)pEvent->m_pData;
+        if (pEvent->m_nType == EV_KEY || !pData || pData->m_pSurface != s_list.pView->m_pContent) {
+            pBefore = pEvent;
+            pEvent = pNext;
+            continue;
+        }
+        if (pBefore)
+            pBefore->m_pNext = pNext;
+        else
+            pQueue->m_pHead = pNext;
+        if (pQueue->m_pTail == pEvent)
+            pQueue->m_pTail = pBefore;
+        pQueue->m_nCount--;
+        pEvent->m_pNext = nullptr;
+        ListHandleEvent(pEvent, s_list.pView, s_list.ppItems, s_list.count, &s_list.bPressed, &s_list.pCurrent,
+                        &s_list.selected, &s_list.previous);
+        FreeEvent(pEvent);
+        pEvent = pNext;
+    }
+}
+
+// The number of rows a panel text takes once wrapped.
+static int PanelTextRows(const char *pText)
+{
+    Cell *pCells = MakeCellString(pText, 0xFF);
+    Surface *pWrapped = WrapText(pCells, g_pSideBar->m_nWidth - 2);
+    int rows = pWrapped->m_nHeight;
+    DestroySurface(&pWrapped);
+    free(pCells);
+    return rows;
+}
+
 void ShowSystemPanel(System *pSystem)
 {
     if (!pSystem)
@@ -236,12 +352,15 @@ void ShowPlanetPanel(Planet *pPlanet)
     text += pPlanet->m_eKind >= 0 && pPlanet->m_eKind <= 2 ? KINDS[pPlanet->m_eKind] : "Unknown";
     ShowPanelText(text.c_str());
     Company *pPlayer = PlayerCompany();
-    if (g_pScreen && pPlayer && pPlanet->m_pOwner == pPlayer) {
+    if (g_pScreen && g_pSideBar && pPlayer && pPlanet->m_pOwner == pPlayer) {
         MakePanelButtons(s_apPlanetButtons, "  Add Ship  ", AddShipButton, "Build Struct", BuildStructButton);
         SetPanelButtons(s_apPlanetButtons);
+        // The ships waiting in the hold, below the text with one empty row between.
+        ShowPanelList(pPlanet->m_pFleet, 1 + PanelTextRows(text.c_str()) + 1);
     } else {
-        // Another company's planet, or nobody's: nothing to build there.
+        // Another company's planet, or nobody's: nothing to build there, no hold to look into.
         ClearPanelButtons();
+        g_pInfoView = nullptr;
     }
 }
 
@@ -252,11 +371,12 @@ void ShowFleetPanel(Fleet *pFleet)
     char text[64];
     snprintf(text, sizeof text, "Fleet ID:\n  %d\n\n\n\n  ", pFleet->m_iId);
     ShowPanelText(text);
-    if (!g_pScreen)
+    if (!g_pScreen || !g_pSideBar)
         return;
     // The two buttons are shown and have no action yet.
     MakePanelButtons(s_apFleetButtons, "  RECALL    ", nullptr, "  ASPLODE   ", nullptr);
     SetPanelButtons(s_apFleetButtons);
+    ShowPanelList(pFleet, 1 + PanelTextRows(text));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -648,9 +768,9 @@ void ZoomOutButton(Button *) { ZoomOut(); }
 // ---------------------------------------------------------------------------------------------
 // The planet panel's build buttons
 
-void AddShipButton(Button *) {}
+void AddShipButton(Button *) { RunAddShip(); }
 
-void BuildStructButton(Button *) {}
+void BuildStructButton(Button *) { RunBuildStruct(); }
 
 // ---------------------------------------------------------------------------------------------
 // A game's screen state
@@ -692,15 +812,18 @@ void GameScreenReset(void)
     g_bDragging = 0;
     g_lastClickFrame = 0;
     g_lastMapClickFrame = 0;
+    FreePanelList();
     PlanetSetSelectedDisplay(ShowSelectedPlanet);
     FleetSetSelectedDisplay(ShowSelectedFleet);
     FleetSetReleaseListener(ForgetReleasedFleet);
+    g_pfnInfoViewClick = PanelListClick;
 }
 
 void GameScreenRelease(void)
 {
     if (g_ppSideButtons == s_apPlanetButtons || g_ppSideButtons == s_apFleetButtons)
         SetSideButtons(nullptr, 0);
+    FreePanelList();
     g_pInfoView = nullptr;
     for (int i = 0; i < PANEL_BUTTON_COUNT; i++) {
         DestroyButton(&s_apPlanetButtons[i]);
@@ -716,4 +839,6 @@ void GameScreenRelease(void)
     PlanetSetSelectedDisplay(nullptr);
     FleetSetSelectedDisplay(nullptr);
     FleetSetReleaseListener(nullptr);
+    if (g_pfnInfoViewClick == PanelListClick)
+        g_pfnInfoViewClick = nullptr;
 }

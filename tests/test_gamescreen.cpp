@@ -206,6 +206,22 @@ TEST_F(Panels, AFleetShowsItsIdItsTwoButtonsAndItsShips)
     EXPECT_GE(x, 65);
     ASSERT_TRUE(HeadlessFindText("Vessel", &x, &y));
 
+    // A click on a ship lights it, and only it; the map never hears of the click.
+    HeadlessClick(x, y);
+    RunScript();
+    GameFrame();
+    EXPECT_EQ(HeadlessCellAt(x, y).m_attr, 0xC0);
+    int nx = -1, ny = -1;
+    ASSERT_TRUE(HeadlessFindText("Nostromo", &nx, &ny));
+    EXPECT_EQ(HeadlessCellAt(nx, ny).m_attr, 0x0C);
+    EXPECT_EQ(g_pSelFleet, pFleet);
+    EXPECT_EQ(g_eventQueue.m_nCount, 0);
+    HeadlessClick(nx, ny);
+    RunScript();
+    GameFrame();
+    EXPECT_EQ(HeadlessCellAt(nx, ny).m_attr, 0xC0);
+    EXPECT_EQ(HeadlessCellAt(x, y).m_attr, 0x0C);
+
     // The buttons do nothing: pressing them gives no order and changes no state.
     int state = pFleet->m_eState;
     HeadlessClick(70, 43);
@@ -213,6 +229,34 @@ TEST_F(Panels, AFleetShowsItsIdItsTwoButtonsAndItsShips)
     RunScript();
     EXPECT_EQ(pFleet->m_eState, state);
     EXPECT_EQ(g_pSelFleet, pFleet);
+}
+
+TEST_F(Panels, TheHoldOfThePlayersPlanetIsListedWithTheNewShipsInIt)
+{
+    EnterSystem(0);
+    Click(1, 1);
+    GameScreenUpdate();
+    EXPECT_EQ(g_pInfoView, nullptr);   // an empty hold: no list
+    AddShip(PlanetAt(0, 0)->m_pFleet, V_TYPE_SHIP_DRONE);
+    GameScreenUpdate();
+    ASSERT_NE(g_pInfoView, nullptr);
+    EXPECT_EQ(g_infoViewPos.m_x, 65);
+    EXPECT_EQ(g_infoViewPos.m_y, 7);
+    EXPECT_EQ(g_pInfoView->m_pView->m_nWidth, 15);
+    EXPECT_EQ(g_pInfoView->m_pView->m_nHeight, 33);
+    Scroller *pShown = g_pInfoView;
+    GameScreenUpdate();
+    EXPECT_EQ(g_pInfoView, pShown);   // the same ships keep the same list
+    AddShip(PlanetAt(0, 0)->m_pFleet, V_TYPE_SHIP_FAST);
+    GameScreenUpdate();
+    ASSERT_NE(g_pInfoView, nullptr);
+    EXPECT_EQ(g_pInfoView->m_pContent->m_nHeight, 3);   // two one-row names, one empty row between
+
+    // Another company's hold is not for the player to see.
+    AddShip(PlanetAt(0, 3)->m_pFleet, V_TYPE_SHIP_DRONE);
+    Click(1, 41);
+    GameScreenUpdate();
+    EXPECT_EQ(g_pInfoView, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
