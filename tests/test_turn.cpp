@@ -10,11 +10,8 @@
 #include "game/turn.h"
 #include "tests/motion_world.h"
 
-#include <map>
-#include <string>
 namespace motion_test {
 namespace {
-std::map<std::string,int> g_dbg;
 
 using Turns = World;
 
@@ -345,10 +342,6 @@ TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
     for (int c = 0; c < g_pUniverse->m_cCompany; c++)
         offense += g_pUniverse->m_ppCompany[c]->m_offenseScore;
     EXPECT_GT(offense, 0);
-    for (auto &kv : g_dbg) printf("%6d %s\n", kv.second, kv.first.c_str());
-    int holdShips=0, spaceFleets=0; for (int s2=0;s2<g_pUniverse->m_cSystem;s2++){ spaceFleets+=g_pUniverse->m_ppSystem[s2]->m_pFleets->m_cItem; }
-    printf("released %d colonies %d spaceFleets %d %d\n", released, colonies, spaceFleets, holdShips);
-    g_dbg.clear();
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::Values(1u, 2u, 3u, 1234u, 99999u));

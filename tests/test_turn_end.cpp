@@ -1,0 +1,180 @@
+// The end of a turn as the player sees it: the " End Turn " button, the maps drawn anew, the
+// colonies each company holds, the victory box that comes back every turn while no rival holds a
+// colony, and defeat, which tears the game down in the middle of the turn.
+#include "game/console.h"
+#include "game/structure.h"
+#include "game/world.h"
+#include "tests/test_gamescreen_world.h"
+
+namespace screens_test {
+namespace {
+
+using motion_test::AddShip;
+using motion_test::CountMessages;
+using ColonyCount = motion_test::World;
+using EndOfTurn = ScreenWorld;
+
+// The screen shows the text in one of the frames presented since the given count.
+bool ShownSince(int frameCount, const char *pText)
+{
+    int x, y;
+    for (int back = 0; back < HeadlessFrameCount() - frameCount && back < HEADLESS_FRAMES_KEPT; back++) {
+        const HeadlessFrame *pFrame = HeadlessGetFrame(back);
+        if (pFrame && HeadlessFindText(pText, &x, &y, pFrame))
+            return true;
+    }
+    return false;
+}
+
+// The " OK " of a message box on the 80 x 50 screen.
+void ScriptOk() { HeadlessClick(39, 30); }
+
+Structure *AddStructure(Planet *pPlanet, int type)
+{
+    Structure *pStructure = nullptr;
+    StructureCreate(&pStructure, pPlanet, type);
+    pPlanet->m_ppStructure[pPlanet->m_cStructure++] = pStructure;
+    return pStructure;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colonies counted
+
+TEST_F(ColonyCount, ALostColonyCountsOffOnlyOnceItIsFreedAndThePlanetStaysItsCompanys)
+{
+    Planet *pHome = PlanetAt(0, 0);
+    Structure *pYard = AddStructure(pHome, V_TYPE_SHIPYARD);
+    ASSERT_EQ(Player()->m_cColony, 1);
+    PlanetGetColony(pHome)->m_bDestroyed = 1;
+    EXPECT_EQ(Player()->m_cColony, 1);   // still standing until the next update frees it
+    PlanetUpdate(pHome);
+    EXPECT_EQ(Player()->m_cColony, 0);
+    EXPECT_EQ(PlanetGetColony(pHome), nullptr);
+    EXPECT_EQ(pHome->m_pOwner, Player());
+    EXPECT_EQ(pHome->m_cStructure, 1);
+    EXPECT_EQ(pHome->m_ppStructure[0], pYard);
+    EXPECT_EQ(Rival()->m_cColony, 1);
+    PlanetUpdate(pHome);
+    EXPECT_EQ(Player()->m_cColony, 0);
+}
+
+TEST_F(ColonyCount, OtherStructuresLostLeaveTheCountAndItNeverGoesBelowNothing)
+{
+    Planet *pHome = PlanetAt(0, 0);
+    AddStructure(pHome, V_TYPE_HARVESTER_ENERGY)->m_bDestroyed = 1;
+    PlanetUpdate(pHome);
+    EXPECT_EQ(Player()->m_cColony, 1);
+
+    Player()->m_cColony = 0;
+    PlanetGetColony(pHome)->m_bDestroyed = 1;
+    PlanetUpdate(pHome);
+    EXPECT_EQ(Player()->m_cColony, 0);
+}
+
+TEST_F(ColonyCount, APlanetWithASecondColonyIsStillAColony)
+{
+    Planet *pHome = PlanetAt(0, 0);
+    Structure *pFirst = PlanetGetColony(pHome);
+    AddStructure(pHome, V_TYPE_COLONY);
+    pFirst->m_bDestroyed = 1;
+    PlanetUpdate(pHome);
+    EXPECT_EQ(Player()->m_cColony, 1);
+    PlanetGetColony(pHome)->m_bDestroyed = 1;
+    PlanetUpdate(pHome);
+    EXPECT_EQ(Player()->m_cColony, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The end-turn button
+
+TEST_F(EndOfTurn, TheButtonLogsTheEndMovesTheWorldAndRedrawsItsMaps)
+{
+    Fleet *pFleet = SpaceFleet(1, 0, Coord{20, 20}, {V_TYPE_SHIP_DRONE});
+    FleetMoveToCoord(pFleet, Coord{20, 90});
+    FillSurface(g_pUniverse->m_pSurface, Cell{' ', 0x0B});
+    int x = -1, y = -1;
+    GameFrame();
+    GameFrame();
+    ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
+    HeadlessClick(x + 3, y);
+    RunScript();
+    EXPECT_EQ(g_pUniverse->m_iTurn, 1);
+    EXPECT_EQ(CountMessages("End of turn\n"), 1);
+    int last = MessageCount() - 1;
+    while (last >= 0 && strcmp(MessageText(last), "End of turn\n") != 0)
+        last--;
+    ASSERT_GE(last, 0);
+    EXPECT_EQ(MessageAttr(last), 15);
+    // The system nobody looks at is drawn where its fleet now is; the galaxy is drawn too.
+    EXPECT_GT(pFleet->m_pos.m_y, 20);
+    EXPECT_EQ(MapCell(SystemAt(1), pFleet->m_pos.m_x, pFleet->m_pos.m_y).m_ch, '*');
+    EXPECT_EQ(g_pUniverse->m_pSurface->m_pCells[20 * 100 + 10].m_ch, '*');
+}
+
+TEST_F(EndOfTurn, VictoryIsAnnouncedEveryTurnWhileNoRivalHoldsAColonyAndTheGameGoesOn)
+{
+    Planet *pRivalHome = PlanetAt(0, 3);
+    AddStructure(pRivalHome, V_TYPE_SHIPYARD);
+    int frames = HeadlessFrameCount();
+    EndTurn(nullptr);
+    EXPECT_FALSE(ShownSince(frames, "VICTORY"));
+
+    PlanetGetColony(pRivalHome)->m_bDestroyed = 1;
+    for (int turn = 0; turn < 3; turn++) {
+        frames = HeadlessFrameCount();
+        ScriptOk();
+        EndTurn(nullptr);
+        EXPECT_EQ(HeadlessPendingInput(), 0) << "no box took the click on turn " << turn;
+        EXPECT_TRUE(ShownSince(frames, "VICTORY: The galaxy is yours!"));
+    }
+    EXPECT_EQ(Rival()->m_cColony, 0);
+    EXPECT_EQ(pRivalHome->m_pOwner, Rival());
+    EXPECT_EQ(pRivalHome->m_cStructure, 1);
+    EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
+    EXPECT_EQ(g_pUniverse->m_iTurn, 4);
+}
+
+TEST_F(EndOfTurn, LosingTheLastColonyEndsTheGameInTheMiddleOfTheTurn)
+{
+    PlanetGetColony(PlanetAt(0, 0))->m_bDestroyed = 1;
+    // Victory would come after defeat: the rival is beaten too, but no second box follows.
+    PlanetGetColony(PlanetAt(0, 3))->m_bDestroyed = 1;
+    int frames = HeadlessFrameCount();
+    ScriptOk();
+    HeadlessClick(39, 30);   // a second click that a victory box would take
+    EndTurn(nullptr);
+    EXPECT_TRUE(ShownSince(frames, "GAME OVER: All of your colonies have been annihilated."));
+    EXPECT_FALSE(ShownSince(frames, "VICTORY"));
+    EXPECT_EQ(HeadlessPendingInput(), 2);   // the second click's press and release are left
+    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
+    EXPECT_EQ(g_pUniverse, nullptr);
+    EXPECT_EQ(g_ppShipInfo, nullptr);
+    EXPECT_EQ(g_ppStructInfo, nullptr);
+    EXPECT_EQ(g_wmViewMode, WM_MODE_NONE);
+    EXPECT_EQ(g_pSideBar, nullptr);
+    EXPECT_EQ(g_cSideButtons, 0);
+    EXPECT_EQ(g_pInfoView, nullptr);
+}
+
+TEST_F(EndOfTurn, DefeatFromTheButtonLeavesTheFrameWithNothingOfTheGameToTouch)
+{
+    EnterSystem(0);
+    Click(1, 1);   // the home planet's panel, with its buttons, is on show
+    AddShip(PlanetAt(0, 0)->m_pFleet, V_TYPE_SHIP_DRONE);
+    GameScreenUpdate();
+    ASSERT_NE(g_pInfoView, nullptr);
+    PlanetGetColony(PlanetAt(0, 0))->m_bDestroyed = 1;
+    GameFrame();
+    GameFrame();
+    int x = -1, y = -1;
+    ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
+    HeadlessClick(x + 3, y);
+    ScriptOk();
+    RunScript();
+    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
+    EXPECT_EQ(g_pUniverse, nullptr);
+    EXPECT_EQ(g_wmViewMode, WM_MODE_NONE);
+}
+
+}  // namespace
+}  // namespace screens_test
