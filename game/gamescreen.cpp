@@ -382,11 +382,26 @@ void ShowFleetPanel(Fleet *pFleet)
 // ---------------------------------------------------------------------------------------------
 // Per frame
 
+static void ShowSelectedPlanet(Planet *pPlanet);
+static void ShowSelectedFleet(Fleet *pFleet);
+static void ForgetReleasedFleet(Fleet *pFleet);
+
+// The world's drawing and fleet hooks and the panel list's clicks lead here while a game is on
+// show, whoever started it.
+static void HookGameScreen(void)
+{
+    PlanetSetSelectedDisplay(ShowSelectedPlanet);
+    FleetSetSelectedDisplay(ShowSelectedFleet);
+    FleetSetReleaseListener(ForgetReleasedFleet);
+    g_pfnInfoViewClick = PanelListClick;
+}
+
 void GameScreenUpdate(void)
 {
     g_frameCounter++;
     if (!g_pUniverse)
         return;
+    HookGameScreen();
     switch (g_viewMode) {
     case VIEW_GALAXY:
         if (g_pUniverse->m_pSurface) {
@@ -422,6 +437,8 @@ void GameScreenUpdate(void)
             FillSurface(g_pSelPlanet->m_pSurface, MAP_BACKGROUND);
             PlanetDrawSurface(g_pSelPlanet);
         }
+        // The panel follows the planet: ships arriving in the hold join its list.
+        ShowPlanetPanel(g_pSelPlanet);
         break;
     default:
         break;
@@ -813,10 +830,7 @@ void GameScreenReset(void)
     g_lastClickFrame = 0;
     g_lastMapClickFrame = 0;
     FreePanelList();
-    PlanetSetSelectedDisplay(ShowSelectedPlanet);
-    FleetSetSelectedDisplay(ShowSelectedFleet);
-    FleetSetReleaseListener(ForgetReleasedFleet);
-    g_pfnInfoViewClick = PanelListClick;
+    HookGameScreen();
 }
 
 void GameScreenRelease(void)

@@ -28,8 +28,9 @@ extern uint32_t g_lastClickFrame;     // frame of the last left-button event the
 extern uint32_t g_lastMapClickFrame;  // frame of the last MapClick
 
 /* A game's screen state. */
-// Forgets the selections and drags of any game before and hooks the drawing of the selected
-// planet and fleet, and fleets leaving play, to the panels here. GameStart calls it.
+// Forgets the selections, drags and panel list of any game before and hooks the drawing of the
+// selected planet and fleet, fleets leaving play and the panel list's clicks to this module.
+// GameStart calls it; the frame update renews the hooks while a game is on show.
 void GameScreenReset(void);
 // Frees the panels' buttons and lists and unhooks them; after the game screen is destroyed.
 void GameScreenRelease(void);
