@@ -419,5 +419,153 @@ TEST_F(Play, APersonBuildsQueuesLaunchesAndMovesFleetsInTheHomeSystem)
     EXPECT_EQ(pPlayer->m_cColony, 1);
 }
 
+// A galaxy for the long game: the near planet and its lookout as above, and a paired gate of the
+// home system close enough to the home planet to drag to.
+unsigned FindLongGameSeed(unsigned from, int *pNearIndex, Coord *pLookout, int *pGateIndex)
+{
+    for (unsigned seed = from; seed < from + 2000; seed++) {
+        RandSeed(seed);
+        int companies = RandInt(4) + 2;
+        int systems = RandInt(10) + 5;
+        Universe *pUniverse = nullptr;
+        if (UniverseCreate(&pUniverse, systems, companies) != 0)
+            continue;
+        System *pHome = pUniverse->m_ppSystem[0];
+        Planet *pHomePlanet = pHome->m_ppPlanet[0];
+        int near = -1, gate = -1;
+        for (int i = 1; i < pHome->m_cPlanet && near < 0; i++) {
+            Planet *pNear = pHome->m_ppPlanet[i];
+            double d = Distance(pNear->m_pos, pHomePlanet->m_pos);
+            if (d < 20 || d > 32 || pNear->m_pOwner || abs(pNear->m_pos.m_y - pHomePlanet->m_pos.m_y) > 24)
+                continue;
+            Coord lookout = {pNear->m_pos.m_x + (int)lround((pHomePlanet->m_pos.m_x - pNear->m_pos.m_x) * 12 / d),
+                             pNear->m_pos.m_y + (int)lround((pHomePlanet->m_pos.m_y - pNear->m_pos.m_y) * 12 / d)};
+            if (Distance(lookout, pHomePlanet->m_pos) < 8 || OnSomething(pHome, lookout, 1))
+                continue;
+            near = i;
+            *pLookout = lookout;
+        }
+        for (int g = 0; g < pHome->m_cGate && gate < 0; g++) {
+            Warpgate *pGate = pHome->m_ppGate[g];
+            if (pGate->m_pPair && abs(pGate->m_pos.m_x - pHomePlanet->m_pos.m_x) < 40 &&
+                abs(pGate->m_pos.m_y - pHomePlanet->m_pos.m_y) < 24)
+                gate = g;
+        }
+        UniverseDestroy(&pUniverse);
+        if (near >= 0 && gate >= 0) {
+            *pNearIndex = near;
+            *pGateIndex = gate;
+            return seed;
+        }
+    }
+    return 0;
+}
+
+TEST_F(Play, TwoHundredTurnsOfBuildingColonisingAndWarpingEndCleanly)
+{
+    int nearIndex = -1, gateIndex = -1;
+    Coord lookout = {0, 0};
+    unsigned seed = FindLongGameSeed(1, &nearIndex, &lookout, &gateIndex);
+    ASSERT_NE(seed, 0u);
+    StartGame(seed);
+    ASSERT_NE(g_pUniverse, nullptr);
+    System *pHome = g_pUniverse->m_ppSystem[0];
+    Planet *pHomePlanet = pHome->m_ppPlanet[0];
+    Planet *pNear = pHome->m_ppPlanet[nearIndex];
+    Warpgate *pGate = pHome->m_ppGate[gateIndex];
+    System *pBeyond = pGate->m_pPair->m_pSystem;
+    Company *pPlayer = g_pUniverse->m_ppCompany[0];
+    Coord home = {pHomePlanet->m_pos.m_x + 1, pHomePlanet->m_pos.m_y + 1};
+    Coord gateCell = {pGate->m_pos.m_x + 1, pGate->m_pos.m_y + 1};
+    Coord nearCell = {pNear->m_pos.m_x + 1, pNear->m_pos.m_y + 1};
+
+    Coord icon = {pHome->m_pos.m_x + 2, pHome->m_pos.m_y + 2};
+    ClickMap(icon);
+    DoubleClickMap(icon);
+    ASSERT_EQ(g_viewMode, VIEW_SYSTEM);
+    ClickMap(home);
+    DoubleClickMap(home);
+    ASSERT_EQ(g_viewMode, VIEW_PLANET);
+    ClickLabel("Build Struct");
+    Push(ListEntry(2));   // Shipyard
+    Push(BUILD);
+    Push(ListEntry(1));   // Matter Harvester
+    Push(BUILD);
+    Push(DONE);
+    RunScript();
+
+    bool shipsQueued = false, warpSent = false, scoutSent = false, colonySent = false;
+    Fleet *pWarper = nullptr;
+    bool warped = false;
+    int ordersGiven = 0;
+    for (int turn = 0; turn < 200; turn++) {
+        ASSERT_EQ(g_gameState, GAME_STATE_PLAYING);
+        Fleet *pHold = pHomePlanet->m_pFleet;
+        if (!shipsQueued && PlanetGetShipyard(pHomePlanet)) {
+            // From the planet view: two drones first, then the colony ship.
+            ClickLabel("  Add Ship  ");
+            Push(ListEntry(0));
+            Push(BUILD);
+            Push(BUILD);
+            Push(ListEntry(6));
+            Push(BUILD);
+            Push(DONE);
+            RunScript();
+            ASSERT_EQ(BuildQueueCount(PlanetGetShipyard(pHomePlanet)->m_pQueue), 3);
+            ClickLabel(" Zoom Out ");
+            RunScript();
+            ASSERT_EQ(g_viewMode, VIEW_SYSTEM);
+            shipsQueued = true;
+        } else if (g_viewMode == VIEW_SYSTEM && pHold && pHold->m_cShip > 0 && pHold->m_eState == FLEET_IDLE) {
+            if (!warpSent) {
+                DragMap(home, gateCell);
+                EXPECT_EQ(pHold->m_pTargetGate, pGate);
+                pWarper = pHold;
+                warpSent = true;
+            } else if (!scoutSent) {
+                DragMap(home, lookout);
+                scoutSent = true;
+            } else if (!colonySent && FleetContainsShipType(pHold, V_TYPE_MOTHERSHIP_COLONY) && pNear->m_bFlags) {
+                DragMap(home, nearCell);
+                EXPECT_EQ(pHold->m_pTargetPlanet, pNear);
+                colonySent = true;
+            } else if (colonySent && turn % 7 == 0) {
+                // Later ships go out to points around the home planet and come back again.
+                Coord to = {home.m_x + (turn % 3 - 1) * 9, home.m_y + (turn % 2 ? 9 : -9)};
+                if (!OnSomething(pHome, to, 1) && to.m_x > 5 && to.m_y > 5 && to.m_x < 95 && to.m_y < 95) {
+                    DragMap(home, to);
+                    ordersGiven++;
+                }
+            }
+        }
+        if (colonySent && turn % 20 == 0) {
+            // A drone for the last of the turns, queued from the system view's panel.
+            ClickMap(home);
+            ClickLabel("  Add Ship  ");
+            Push(ListEntry(0));
+            Push(BUILD);
+            Push(DONE);
+            RunScript();
+        }
+        if (turn % 25 == 24) {
+            // The galaxy and back, now and then.
+            ClickLabel(" Zoom Out ");
+            RunScript();
+            ASSERT_EQ(g_viewMode, VIEW_GALAXY);
+            DoubleClickMap(icon);
+            ASSERT_EQ(g_viewMode, VIEW_SYSTEM);
+        }
+        EndTurns(1);
+        if (pWarper && !warped && pBeyond->m_pFleets && motion_test::ListHolds(pBeyond->m_pFleets, pWarper))
+            warped = true;
+    }
+    EXPECT_EQ(g_pUniverse->m_iTurn, 200);
+    EXPECT_TRUE(warped) << "the drone never came out in the system beyond the gate";
+    EXPECT_EQ(pNear->m_pOwner, pPlayer);
+    EXPECT_EQ(pPlayer->m_cColony, 2);
+    EXPECT_GT(ordersGiven, 3);
+    EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
+}
+
 }  // namespace
 }  // namespace screens_test
