@@ -407,6 +407,54 @@ TEST_F(Panels, TheWheelScrollsTheListToItsLastEntries)
     ListScript::Stop();
 }
 
+// The save-slot use of the list dialog: a narrow body, SAVE or LOAD and CANCEL, built afresh each
+// time, and no resources panel even with a planet selected.
+int s_slotFrames = 0;
+Scroller *s_pSlotList = nullptr;
+Button **s_ppSlots = nullptr;
+ListSelection s_slot = {};
+int SlotUpdate(Dialog *pDialog)
+{
+    Coord pos = {pDialog->m_x, pDialog->m_y};
+    HandleListClick(pDialog->m_pContent, &pos, s_pSlotList, s_ppSlots, 10, &s_slot.m_bPressed, &s_slot.m_pCurrent,
+                    &s_slot.m_iSelected, &s_slot.m_iPrevious, nullptr);
+    return --s_slotFrames <= 0 ? 1 : pDialog->m_cButtons;
+}
+
+TEST_F(Panels, SaveAndLoadModesOfferTheirButtonsBesideANarrowList)
+{
+    Watchdog watchdog(60);
+    const char *names[10] = {"Save Slot 1", "Save Slot 2", "Save Slot 3", "Save Slot 4", "Save Slot 5",
+                             "Save Slot 6", "Save Slot 7", "Save Slot 8", "Save Slot 9", "Save Slot 10"};
+    ASSERT_EQ(MakeListItems(&s_ppSlots, names, 10, 23, 12), 0);
+    s_slot = {10, 10, 0, nullptr};
+    // The frame is 28 x 22 at (25, 13): the list from (27, 15), SAVE and CANCEL on row 30.
+    HeadlessClick(30, ItemRow(2));
+    HeadlessClick(30, 31);
+    s_slotFrames = 100;
+    EXPECT_EQ(RunListDialog(s_ppSlots, 10, &s_pSlotList, LIST_MODE_SAVE, SlotUpdate), 0);
+    EXPECT_EQ(s_slot.m_iSelected, 2);
+    const HeadlessFrame *pOpen = HeadlessGetFrame(1);
+    int x = 0, y = 0;
+    ASSERT_TRUE(HeadlessFindText(" SAVE ", &x, &y, pOpen));
+    EXPECT_EQ(x, 28);
+    EXPECT_EQ(y, 31);
+    EXPECT_TRUE(HeadlessFindText(" CANCEL ", &x, &y, pOpen));
+    EXPECT_EQ(HeadlessCellAt(25, 13, pOpen).m_ch, 0xC9);
+    EXPECT_EQ(HeadlessCellAt(52, 13, pOpen).m_ch, 0xBB);
+    EXPECT_FALSE(AnyFrameShows("Energy:"));
+
+    HeadlessClick(45, 31);
+    s_slotFrames = 100;
+    EXPECT_EQ(RunListDialog(s_ppSlots, 10, &s_pSlotList, LIST_MODE_LOAD, SlotUpdate), 1);
+    EXPECT_TRUE(AnyFrameShows(" LOAD "));
+    EXPECT_EQ(s_slot.m_iSelected, 2);  // the list and its choice outlive the dialog
+    EXPECT_TRUE(s_ppSlots[2]->m_bHighlighted);
+
+    DestroyListView(&s_pSlotList);
+    FreeListItems(&s_ppSlots, 10);
+}
+
 /* Building structures. */
 
 TEST_F(Panels, BuildStructQueuesTheChosenStructureAtTheColony)
@@ -427,6 +475,8 @@ TEST_F(Panels, BuildStructQueuesTheChosenStructureAtTheColony)
     EXPECT_TRUE(AnyFrameShows("Energy:   800"));
     EXPECT_TRUE(AnyFrameShows("Structure Type: Harvester"));
     EXPECT_EQ(g_structList.m_iSelected, BUILD_LIST_ITEMS);
+    // The log below the dialog told the player at once.
+    EXPECT_TRUE(AnyFrameShows("Structure queued for"));
 
     // Reopened, nothing is chosen: BUILD queues nothing.
     Click(BUILD_AT);
