@@ -643,6 +643,25 @@ TEST_F(Panels, QueueDialogShowsNamesAndProgressBars)
     EXPECT_EQ(pYard->m_pQueue->m_pFirst->m_iTurns, 3);
 }
 
+TEST_F(Panels, ALongQueueScrollsInItsDialog)
+{
+    Watchdog watchdog(60);
+    Structure *pYard = Build(m_pTerra, V_TYPE_SHIPYARD);
+    m_pTerra->m_iEnergy = m_pTerra->m_iMatter = 10000;
+    for (int i = 0; i < 9; i++)
+        ASSERT_EQ(QueueShip(pYard, V_TYPE_SHIP_DRONE), 0);
+    ASSERT_EQ(QueueShip(pYard, V_TYPE_MOTHERSHIP_COLONY), 0);
+    HeadlessMoveMouse(20, 20);
+    HeadlessWheel(20, 20, -120);
+    Click(EXIT_AT);
+    ShowBuildQueueDialog(pYard);
+    // Ten ships take 20 rows; the view shows 14 of them until the wheel brings the last one in.
+    int x = 0, y = 0;
+    EXPECT_FALSE(HeadlessFindText("LG/I Rabbit", &x, &y, HeadlessGetFrame(4)));  // before the wheel
+    ASSERT_TRUE(HeadlessFindText("LG/I Rabbit", &x, &y, HeadlessGetFrame(1)));
+    EXPECT_EQ(y, 15 + 18 - 6);
+}
+
 TEST_F(Panels, TheArrowsMoveTheShipAfterTheOneInProduction)
 {
     Watchdog watchdog(60);
