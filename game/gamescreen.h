@@ -27,6 +27,13 @@ extern int g_bDragging;               // a drag is in progress
 extern uint32_t g_lastClickFrame;     // frame of the last left-button event the game loop took
 extern uint32_t g_lastMapClickFrame;  // frame of the last MapClick
 
+/* A game's screen state. */
+// Forgets the selections and drags of any game before and hooks the drawing of the selected
+// planet and fleet, and fleets leaving play, to the panels here. GameStart calls it.
+void GameScreenReset(void);
+// Frees the panels' buttons and lists and unhooks them; after the game screen is destroyed.
+void GameScreenRelease(void);
+
 /* Every frame and on clicks. */
 void GameScreenUpdate(void);
 void MapClick(int x, int y, int *pbDragging);

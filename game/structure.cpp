@@ -638,7 +638,13 @@ int StructureUpdate(Structure *pStructure)
     if (pStructure->m_bDestroyed) {
         if (!pPlanet || PlanetRemoveStructure(pPlanet, pStructure) != 0)
             return 0;
+        bool bColony = pStructure->m_eType == V_TYPE_COLONY;
         StructureDestroy(&pStructure);
+        // With its last Colony gone the planet is no colony of its company any more, though the
+        // company still owns it: the count the end-of-game tests read goes down.
+        Company *pOwner = pPlanet->m_pOwner;
+        if (bColony && pOwner && pOwner->m_cColony > 0 && !PlanetGetColony(pPlanet))
+            pOwner->m_cColony--;
         return STRUCTURE_REMOVED;
     }
     if (!pPlanet)

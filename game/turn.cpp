@@ -5,11 +5,19 @@
 #include <unordered_set>
 
 #include "baseutilities/baselist.h"
+#include "game/company.h"
+#include "game/console.h"
 #include "game/fleet.h"
+#include "game/game.h"
+#include "game/gamescreen.h"
+#include "game/messagelog.h"
 #include "game/planet.h"
 #include "game/system.h"
+#include "game/uiutils.h"
 #include "game/universe.h"
 #include "game/warpgate.h"
+#include "game/window.h"
+#include "game/world.h"
 
 // While the universe advances, the fleets already updated this turn. A fleet that passes a gate
 // into a system whose turn comes later would otherwise be updated there a second time (a second
@@ -56,7 +64,36 @@ int SystemUpdate(System *pSystem)
     }
     for (int i = 0; i < pSystem->m_cGate; i++)
         WarpgateTick(pSystem->m_ppGate[i]);
+    SystemDrawMap(pSystem);
     return 0;
+}
+
+// The player is the company not run by the computer; it is beaten when it holds no colony.
+static bool PlayerIsDefeated(const Universe *pUniverse)
+{
+    for (int i = 0; i < pUniverse->m_cCompany; i++) {
+        const Company *pCompany = pUniverse->m_ppCompany[i];
+        if (pCompany && !pCompany->m_bAI)
+            return pCompany->m_cColony == 0;
+    }
+    return false;
+}
+
+static bool NoRivalHoldsAColony(const Universe *pUniverse)
+{
+    for (int i = 0; i < pUniverse->m_cCompany; i++) {
+        const Company *pCompany = pUniverse->m_ppCompany[i];
+        if (pCompany && pCompany->m_bAI && pCompany->m_cColony > 0)
+            return false;
+    }
+    return true;
+}
+
+// Without a console (a world run by a test or a tool) there is nobody to show a box to.
+static void ShowBox(const char *pText)
+{
+    if (g_pScreen)
+        MessageBox(pText);
 }
 
 int UniverseUpdate(Universe *pUniverse)
@@ -69,5 +106,27 @@ int UniverseUpdate(Universe *pUniverse)
     for (int i = 0; i < pUniverse->m_cSystem; i++)
         SystemUpdate(pUniverse->m_ppSystem[i]);
     s_pUpdatedThisTurn = nullptr;
+
+    if (PlayerIsDefeated(pUniverse)) {
+        ShowBox("GAME OVER: All of your colonies have been annihilated.");
+        // The world is torn down in the middle of the turn: nothing after this may touch it.
+        g_gameState = GAME_STATE_QUIT;
+        GameShutdown();
+        DestroyMainScreen();
+        GameScreenRelease();
+        return 0;
+    }
+    if (NoRivalHoldsAColony(pUniverse))
+        ShowBox("VICTORY: The galaxy is yours!");
+    UniverseDraw(pUniverse);
     return 0;
+}
+
+// The end-turn button: the companies run by the computer would act first, then the world moves,
+// then the battles the turn started would be fought; neither the computer companies nor battles
+// exist yet.
+void EndTurn(Button *)
+{
+    AddMessage("End of turn\n", 15);
+    UniverseUpdate(g_pUniverse);
 }
