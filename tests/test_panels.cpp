@@ -103,7 +103,7 @@ int CountLit(Button **ppItems, int count)
     return lit;
 }
 
-class Panels : public SmallWorld {
+class BuildPanels : public SmallWorld {
 protected:
     UiHarness m_ui;
     Planet *m_pTerra = nullptr;
@@ -143,7 +143,7 @@ protected:
 
 /* The resources panel and the two information panels. */
 
-TEST_F(Panels, ResourcesPanelShowsBothStoresRightAlignedOverAShadedPatch)
+TEST_F(BuildPanels, ResourcesPanelShowsBothStoresRightAlignedOverAShadedPatch)
 {
     Surface *pBody = CreateSurface(60, 20);
     FillSurface(pBody, Cell{'x', 0x07});
@@ -167,7 +167,7 @@ TEST_F(Panels, ResourcesPanelShowsBothStoresRightAlignedOverAShadedPatch)
     DestroySurface(&pBody);
 }
 
-TEST_F(Panels, ShipPanelShowsClassSpeedFiguresCostsAndTheHold)
+TEST_F(BuildPanels, ShipPanelShowsClassSpeedFiguresCostsAndTheHold)
 {
     AddToHold(m_pTerra, V_TYPE_SHIP_LASER);
     AddToHold(m_pTerra, V_TYPE_SHIP_DRONE);
@@ -203,7 +203,7 @@ TEST_F(Panels, ShipPanelShowsClassSpeedFiguresCostsAndTheHold)
     DestroySurface(&pBody);
 }
 
-TEST_F(Panels, ExistingCountsStructuresStandingOnThePlanetOnly)
+TEST_F(BuildPanels, ExistingCountsStructuresStandingOnThePlanetOnly)
 {
     Build(m_pTerra, V_TYPE_HARVESTER_ENERGY);
     Build(m_pTerra, V_TYPE_HARVESTER_ENERGY);
@@ -227,7 +227,7 @@ TEST_F(Panels, ExistingCountsStructuresStandingOnThePlanetOnly)
     DestroySurface(&pBody);
 }
 
-TEST_F(Panels, StructurePanelsDescribeEachKind)
+TEST_F(BuildPanels, StructurePanelsDescribeEachKind)
 {
     Surface *pBody = CreateSurface(60, 20);
     ShowStructTypeInfo(2, pBody);
@@ -256,7 +256,7 @@ TEST_F(Panels, StructurePanelsDescribeEachKind)
 
 /* List items. */
 
-TEST_F(Panels, ListItemsStackWithOneEmptyRowBetweenAndLightWhenToggled)
+TEST_F(BuildPanels, ListItemsStackWithOneEmptyRowBetweenAndLightWhenToggled)
 {
     const char *texts[] = {"Robotic Drone", "A name too long for one row", ""};
     Button **ppItems = nullptr;
@@ -339,7 +339,7 @@ struct ListScript {
     }
 };
 
-TEST_F(Panels, ClickingAnEntryChoosesItOnceAtTheReleaseAndLeavesOneLit)
+TEST_F(BuildPanels, ClickingAnEntryChoosesItOnceAtTheReleaseAndLeavesOneLit)
 {
     Watchdog watchdog(60);
     ListScript::Start();
@@ -362,7 +362,7 @@ TEST_F(Panels, ClickingAnEntryChoosesItOnceAtTheReleaseAndLeavesOneLit)
     ListScript::Stop();
 }
 
-TEST_F(Panels, APressReleasedOffTheListStillChoosesItsEntry)
+TEST_F(BuildPanels, APressReleasedOffTheListStillChoosesItsEntry)
 {
     Watchdog watchdog(60);
     ListScript::Start();
@@ -377,7 +377,7 @@ TEST_F(Panels, APressReleasedOffTheListStillChoosesItsEntry)
     ListScript::Stop();
 }
 
-TEST_F(Panels, EventsLeftFromBeforeTheDialogDoNotSwallowAClick)
+TEST_F(BuildPanels, EventsLeftFromBeforeTheDialogDoNotSwallowAClick)
 {
     Watchdog watchdog(60);
     ListScript::Start();
@@ -393,7 +393,7 @@ TEST_F(Panels, EventsLeftFromBeforeTheDialogDoNotSwallowAClick)
     ListScript::Stop();
 }
 
-TEST_F(Panels, TheWheelScrollsTheListToItsLastEntries)
+TEST_F(BuildPanels, TheWheelScrollsTheListToItsLastEntries)
 {
     Watchdog watchdog(60);
     ListScript::Start();
@@ -421,7 +421,7 @@ int SlotUpdate(Dialog *pDialog)
     return --s_slotFrames <= 0 ? 1 : pDialog->m_cButtons;
 }
 
-TEST_F(Panels, SaveAndLoadModesOfferTheirButtonsBesideANarrowList)
+TEST_F(BuildPanels, SaveAndLoadModesOfferTheirButtonsBesideANarrowList)
 {
     Watchdog watchdog(60);
     const char *names[10] = {"Save Slot 1", "Save Slot 2", "Save Slot 3", "Save Slot 4", "Save Slot 5",
@@ -457,7 +457,7 @@ TEST_F(Panels, SaveAndLoadModesOfferTheirButtonsBesideANarrowList)
 
 /* Building structures. */
 
-TEST_F(Panels, BuildStructQueuesTheChosenStructureAtTheColony)
+TEST_F(BuildPanels, BuildStructQueuesTheChosenStructureAtTheColony)
 {
     Watchdog watchdog(60);
     m_ui.BuildMainScreen(m_pSystem->m_pMap);
@@ -485,7 +485,7 @@ TEST_F(Panels, BuildStructQueuesTheChosenStructureAtTheColony)
     EXPECT_EQ(BuildQueueCount(pColony->m_pQueue), 2);
 }
 
-TEST_F(Panels, BuildStructOnAPlanetWithoutAColonyTellsThePlayerAndOpensNothing)
+TEST_F(BuildPanels, BuildStructOnAPlanetWithoutAColonyTellsThePlayerAndOpensNothing)
 {
     Watchdog watchdog(60);
     Structure *pColony = PlanetGetColony(m_pTerra);
@@ -503,7 +503,7 @@ TEST_F(Panels, BuildStructOnAPlanetWithoutAColonyTellsThePlayerAndOpensNothing)
     EXPECT_EQ(m_pTerra->m_iEnergy, 1000);
 }
 
-TEST_F(Panels, NoMoreThanAHundredStructuresStandOrWaitOnAPlanet)
+TEST_F(BuildPanels, NoMoreThanAHundredStructuresStandOrWaitOnAPlanet)
 {
     m_pTerra->m_iEnergy = m_pTerra->m_iMatter = 100000;
     while (m_pTerra->m_cStructure < STRUCTURE_MAX - 2)
@@ -518,7 +518,7 @@ TEST_F(Panels, NoMoreThanAHundredStructuresStandOrWaitOnAPlanet)
 
 /* Building ships. */
 
-TEST_F(Panels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaits)
+TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaits)
 {
     Watchdog watchdog(60);
     Structure *pYard = Build(m_pTerra, V_TYPE_SHIPYARD);
@@ -541,7 +541,7 @@ TEST_F(Panels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaits)
     EXPECT_EQ(g_shipList.m_iSelected, BUILD_LIST_ITEMS);
 }
 
-TEST_F(Panels, AddShipWithoutAShipyardTellsThePlayer)
+TEST_F(BuildPanels, AddShipWithoutAShipyardTellsThePlayer)
 {
     Watchdog watchdog(60);
     ClickItem(1);
@@ -552,7 +552,7 @@ TEST_F(Panels, AddShipWithoutAShipyardTellsThePlayer)
     EXPECT_EQ(m_pTerra->m_iEnergy, 1000);
 }
 
-TEST_F(Panels, AFullShipyardQueueTakesNoMoreAndSaysSo)
+TEST_F(BuildPanels, AFullShipyardQueueTakesNoMoreAndSaysSo)
 {
     Structure *pYard = Build(m_pTerra, V_TYPE_SHIPYARD);
     m_pTerra->m_iEnergy = m_pTerra->m_iMatter = 1000000;
@@ -573,7 +573,7 @@ int ShipUpdateWithin(Dialog *pDialog)
     return --s_shipFrames <= 0 ? 2 : pDialog->m_cButtons;
 }
 
-TEST_F(Panels, QueueWithAnEmptyQueueOpensNothingAndKeepsTheChoice)
+TEST_F(BuildPanels, QueueWithAnEmptyQueueOpensNothingAndKeepsTheChoice)
 {
     Watchdog watchdog(60);
     Structure *pYard = Build(m_pTerra, V_TYPE_SHIPYARD);
@@ -605,7 +605,7 @@ TEST_F(Panels, QueueWithAnEmptyQueueOpensNothingAndKeepsTheChoice)
 
 /* The queue dialog. */
 
-TEST_F(Panels, QueueDialogShowsNamesAndProgressBars)
+TEST_F(BuildPanels, QueueDialogShowsNamesAndProgressBars)
 {
     Watchdog watchdog(60);
     Structure *pYard = Build(m_pTerra, V_TYPE_SHIPYARD);
@@ -643,7 +643,7 @@ TEST_F(Panels, QueueDialogShowsNamesAndProgressBars)
     EXPECT_EQ(pYard->m_pQueue->m_pFirst->m_iTurns, 3);
 }
 
-TEST_F(Panels, ALongQueueScrollsInItsDialog)
+TEST_F(BuildPanels, ALongQueueScrollsInItsDialog)
 {
     Watchdog watchdog(60);
     Structure *pYard = Build(m_pTerra, V_TYPE_SHIPYARD);
@@ -662,7 +662,7 @@ TEST_F(Panels, ALongQueueScrollsInItsDialog)
     EXPECT_EQ(y, 15 + 18 - 6);
 }
 
-TEST_F(Panels, TheArrowsMoveTheShipAfterTheOneInProduction)
+TEST_F(BuildPanels, TheArrowsMoveTheShipAfterTheOneInProduction)
 {
     Watchdog watchdog(60);
     Structure *pYard = Build(m_pTerra, V_TYPE_SHIPYARD);
