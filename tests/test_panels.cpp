@@ -690,14 +690,6 @@ TEST_F(BuildPanels, TheArrowsMoveTheShipAfterTheOneInProduction)
         for (int k = 0; k < 3; k++)
             EXPECT_EQ(QueueTypeAt(pYard, k), c.order[k]) << "arrow at row " << c.at.m_y << ", node " << k;
     }
-    // MoveFirst relinks the node with its turns; MoveUp exchanges the values.
-    refill();
-    pYard->m_pQueue->m_pFirst->m_iTurns = 1;
-    Click(FIRST_AT);
-    ShowBuildQueueDialog(pYard);
-    EXPECT_EQ(pYard->m_pQueue->m_pFirst->m_iTurns, 2);
-    EXPECT_EQ(pYard->m_pQueue->m_pFirst->m_pNext->m_iTurns, 1);
-
     // With one ship there is nothing after it to move.
     BuildQueueDestroy(&pYard->m_pQueue);
     BuildQueueCreate(&pYard->m_pQueue);
