@@ -540,21 +540,21 @@ static FrameStyle *CreateDialogFrameStyle(unsigned char attr)
     return pStyle;
 }
 
-struct ButtonSpec {
+struct ButtonPlace {
     const char *pText;
     int x, y;
 };
 
-static void BuildTextButtons(KeptDialog *pKept, const ButtonSpec *pSpecs, int count, unsigned char attr)
+static void BuildTextButtons(KeptDialog *pKept, const ButtonPlace *pPlaces, int count, unsigned char attr)
 {
     FrameStyle *pStyle = nullptr;
     CreateBoxStyle(&pStyle, attr);
     for (int i = 0; i < count; i++) {
-        Coord at = {pSpecs[i].x, pSpecs[i].y};
+        Coord at = {pPlaces[i].x, pPlaces[i].y};
         int length = 0;
-        while (pSpecs[i].pText[length])
+        while (pPlaces[i].pText[length])
             length++;
-        CreateButton(&pKept->ppButtons[i], nullptr, nullptr, 0, 0, nullptr, pSpecs[i].pText, length, pStyle, &at,
+        CreateButton(&pKept->ppButtons[i], nullptr, nullptr, 0, 0, nullptr, pPlaces[i].pText, length, pStyle, &at,
                      nullptr);
     }
     pKept->cButtons = count;
@@ -571,10 +571,10 @@ static int PrepareList(Surface *pBody, Button **ppItems, int count, Scroller **p
     return 0;
 }
 
-static int BuildKeptDialog(KeptDialog *pKept, const ButtonSpec *pSpecs, int cButtons, int bodyWidth,
+static int BuildKeptDialog(KeptDialog *pKept, const ButtonPlace *pPlaces, int cButtons, int bodyWidth,
                            Button **ppItems, int count, Scroller **ppList, DialogUpdate pfnUpdate)
 {
-    BuildTextButtons(pKept, pSpecs, cButtons, BUTTON_ATTR);
+    BuildTextButtons(pKept, pPlaces, cButtons, BUTTON_ATTR);
     pKept->pBody = CreateSurface(bodyWidth, DIALOG_BODY_HEIGHT);
     FillSurface(pKept->pBody, SHADE_CELL);
     pKept->pFrameStyle = CreateDialogFrameStyle(FRAME_ATTR);
@@ -617,7 +617,7 @@ int RunListDialog(Button **ppItems, int count, Scroller **ppList, int mode, Dial
     KeptDialog *pKept = &s_listDialog;
     if (!pKept->pDialog || mode != LIST_MODE_BUILD) {
         FreeKeptDialog(pKept);
-        ButtonSpec buttons[2];
+        ButtonPlace buttons[2];
         int bodyWidth = SLOT_BODY_WIDTH;
         if (mode == LIST_MODE_SAVE) {
             buttons[0] = {" SAVE ", 2, 17};
@@ -662,7 +662,7 @@ int RunShipBuildDialog(Button **ppItems, int count, Scroller **ppList, DialogUpd
     V_ASSERT(ppList != NULL);
     KeptDialog *pKept = &s_shipDialog;
     if (!pKept->pDialog) {
-        const ButtonSpec buttons[3] = {{" BUILD ", 29, 17}, {" QUEUE ", 40, 17}, {" DONE  ", 51, 17}};
+        const ButtonPlace buttons[3] = {{" BUILD ", 29, 17}, {" QUEUE ", 40, 17}, {" DONE  ", 51, 17}};
         if (BuildKeptDialog(pKept, buttons, 3, BUILD_BODY_WIDTH, ppItems, count, ppList, pfnUpdate) != 0)
             return SHIP_DIALOG_DONE;
     } else {

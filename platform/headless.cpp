@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <deque>
 
-#include "platform/terminal_cp437.h"
+#include "platform/cp437.h"
 
 static int s_cols = 80, s_rows = 50;
 static std::deque<PlatformInputRecord> s_input;
@@ -249,7 +249,7 @@ std::string HeadlessRowText(int y, const HeadlessFrame *pFrame)
         return text;
     for (int x = 0; x < pFrame->m_cols; x++) {
         char glyph[4];
-        int n = TerminalCp437ToUtf8(HeadlessCellAt(x, y, pFrame).m_ch, glyph);
+        int n = Cp437ToUtf8(HeadlessCellAt(x, y, pFrame).m_ch, glyph);
         text.append(glyph, (size_t)n);
     }
     return text;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/terminal_cp437.h"
+#include "platform/cp437.h"
 
 const char g_terminalEnterModes[] =
     "\x1b[?1049h\x1b[?25l\x1b[?7l\x1b[?1000h\x1b[?1002h\x1b[?1003h\x1b[?1006h\x1b=";
@@ -75,7 +75,7 @@ static void DrawCell(TerminalScreen *pScreen, int x, int y, PlatformCell cell, s
     TerminalAppendAttrChange(pOut, pScreen->m_attr, cell.m_attr);
     pScreen->m_attr = cell.m_attr;
     char glyph[4];
-    pOut->append(glyph, (size_t)TerminalCp437ToUtf8(cell.m_ch, glyph));
+    pOut->append(glyph, (size_t)Cp437ToUtf8(cell.m_ch, glyph));
     // With autowrap off the cursor stays on the last column after drawing there.
     if (x + 1 < pScreen->m_cols)
         pScreen->m_cursorX = x + 1;

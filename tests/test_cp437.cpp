@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "game/cp437.h"
+#include "platform/cp437.h"
 
 TEST(Cp437Table, EveryByteButZeroHasAGlyphOfItsOwn)
 {

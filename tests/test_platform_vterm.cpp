@@ -8,7 +8,7 @@
 
 #include <vterm.h>
 
-#include "platform/terminal_cp437.h"
+#include "platform/cp437.h"
 #include "platform/terminal_output.h"
 
 namespace {
@@ -72,7 +72,7 @@ struct Emulator {
             for (int x = 0; x < cols && x < frameCols && mismatches < 5; x++) {
                 PlatformCell want = cells[(size_t)(y * frameCols + x)];
                 VTermScreenCell got = Cell(x, y);
-                bool ok = got.chars[0] == TerminalCp437ToUnicode(want.m_ch) && got.width == 1 &&
+                bool ok = got.chars[0] == g_cp437ToUnicode[(unsigned char)(want.m_ch)] && got.width == 1 &&
                           VTERM_COLOR_IS_INDEXED(&got.fg) && VTERM_COLOR_IS_INDEXED(&got.bg) &&
                           got.fg.indexed.idx == AnsiIndex(want.m_attr & 0x0F) &&
                           got.bg.indexed.idx == AnsiIndex(want.m_attr >> 4);
@@ -164,7 +164,7 @@ TEST(PlatformTerminalEmulator, SmallerTerminalShowsTheTopLeftPartAndRepaintsWhen
     term.Write(out);
     term.ExpectShows(frame, 80, "clipped");
     // Nothing wrapped or scrolled: the cursor-free, autowrap-free writes stay on their rows.
-    EXPECT_EQ(term.Cell(59, 29).chars[0], TerminalCp437ToUnicode(frame[29 * 80 + 59].m_ch));
+    EXPECT_EQ(term.Cell(59, 29).chars[0], g_cp437ToUnicode[(unsigned char)(frame[29 * 80 + 59].m_ch)]);
 
     vterm_set_size(term.vt, 50, 80);
     term.rows = 50;

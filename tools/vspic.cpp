@@ -35,7 +35,7 @@
 #include <vector>
 
 #include "game/2dutils.h"
-#include "game/cp437.h"
+#include "platform/cp437.h"
 #include "game/files.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "game/cp437.h"
+#include "platform/cp437.h"
 
 const uint32_t g_cp437ToUnicode[256] = {
     0x0020, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,  // 00-07 . ☺ ☻ ♥ ♦ ♣ ♠ •

@@ -1,0 +1,78 @@
+#include "game/game.h"
+
+#include <cstdio>
+
+#include "baseutilities/baseassert.h"
+#include "game/company.h"
+#include "game/console.h"
+#include "game/gamescreen.h"
+#include "game/randutils.h"
+#include "game/ship.h"
+#include "game/structure.h"
+#include "game/turn.h"
+#include "game/universe.h"
+#include "game/window.h"
+#include "game/world.h"
+
+// Every pointer the map screens keep into the world; cleared whenever the world goes away.
+static void ForgetSelections(void)
+{
+    g_pSelPlanet = nullptr;
+    g_pSelSystem = nullptr;
+    g_pSelGate = nullptr;
+    g_pSelFleet = nullptr;
+    g_pDragPlanet = nullptr;
+    g_pDragGate = nullptr;
+    g_pDragFleet = nullptr;
+    g_dragTo = g_dragFrom;
+    g_bDragging = 0;
+}
+
+void GameStart(Universe *pUniverse)
+{
+    int rc = ShipCatalogueCreate();
+    V_ASSERT(rc == 0);
+    rc = StructCatalogueCreate();
+    V_ASSERT(rc == 0);
+
+    if (g_pUniverse) {
+        ForgetSelections();
+        DestroyMainScreen();
+        UniverseDestroy(&g_pUniverse);
+    }
+    g_viewMode = VIEW_GALAXY;
+
+    // The management action does nothing; its button is never shown.
+    CreateMainScreen(nullptr, EndTurn, ZoomOutButton);
+
+    if (pUniverse) {
+        g_pUniverse = pUniverse;
+    } else {
+        int companyCount = RandInt(4) + 2;  // the company count is drawn first
+        int systemCount = RandInt(10) + 5;
+        UniverseCreate(&g_pUniverse, systemCount, companyCount);
+    }
+    V_ASSERT(g_pUniverse != NULL);
+    g_frameCounter = 0;
+
+    UniverseDraw(g_pUniverse);
+    for (int i = 0; i < g_pUniverse->m_cSystem; i++)
+        SystemDrawMap(g_pUniverse->m_ppSystem[i]);
+
+    char text[256];
+    snprintf(text, sizeof text, "Your Company:\n  %s\n\nTotal Companies:\n  %d",
+             g_pUniverse->m_ppCompany[0]->m_pName, g_pUniverse->m_cCompany);
+    ShowPanelText(text);
+
+    SetMainView(g_pUniverse->m_pSurface);
+}
+
+void GameShutdown(void)
+{
+    ShipCatalogueDestroy();
+    StructCatalogueDestroy();
+    if (g_pUniverse) {
+        ForgetSelections();
+        UniverseDestroy(&g_pUniverse);
+    }
+}

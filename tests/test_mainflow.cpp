@@ -1,0 +1,439 @@
+// The program a player starts, run on the headless display: start-up, the main menu over the
+// moving title, NEW GAME into the game screen, the in-game menu on Escape, QUIT GAME from either
+// menu, frame pacing. The test reacts to what each presented frame shows, as a player would.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "game/company.h"
+#include "game/console.h"
+#include "game/input.h"
+#include "game/intro.h"
+#include "game/mainflow.h"
+#include "game/messagelog.h"
+#include "game/system.h"
+#include "game/universe.h"
+#include "game/window.h"
+#include "game/world.h"
+#include "platform/headless.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The headless display, with a hook that sees every presented frame.
+PlatformBackend s_backend;
+std::function<void(int)> s_onFrame;
+int s_frames = 0;
+
+void PresentAndWatch(const PlatformCell *pCells, int cols, int rows)
+{
+    HeadlessBackend()->Present(pCells, cols, rows);
+    ++s_frames;
+    if (s_onFrame)
+        s_onFrame(s_frames);
+}
+
+bool Shows(const char *pLabel)
+{
+    int x, y;
+    return HeadlessFindText(pLabel, &x, &y) == 1;
+}
+
+// Clicks the middle of a label on the frame just presented.
+void ClickLabel(const char *pLabel)
+{
+    int x = 0, y = 0;
+    ASSERT_EQ(HeadlessFindText(pLabel, &x, &y), 1) << pLabel << "\n" << HeadlessScreenText();
+    HeadlessClick(x + (int)strlen(pLabel) / 2, y);
+}
+
+int WelcomeCount()
+{
+    int welcomes = 0;
+    for (int i = 0; i < MessageCount(); i++)
+        welcomes += std::string(MessageText(i)) == "Welcome to Vostrel!";
+    return welcomes;
+}
+
+// What a frame shows, as one letter: M the main menu, I the in-game menu, G the game screen,
+// B a message box, ? anything else.
+char ScreenKind()
+{
+    if (Shows(" OK "))
+        return 'B';
+    if (Shows("CREDITS"))
+        return 'M';
+    if (Shows("SAVE GAME"))
+        return 'I';
+    if (Shows("End Turn"))
+        return 'G';
+    return '?';
+}
+
+// The game is started from a working directory with the star tile, its pictures one level up, as
+// the play command arranges it.
+class MainFlow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_oldDir = fs::current_path();
+        char pattern[] = "/tmp/vostrel-main-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_root = pattern;
+        fs::create_directories(m_root / "run");
+        fs::create_directories(m_root / "assets");
+        fs::path assets = fs::path(VOSTREL_SOURCE_DIR) / "assets";
+        for (int i = 0; i < FIXED_PICTURES; i++) {
+            std::string name = "fixed" + std::to_string(i) + ".v_s";
+            fs::copy_file(assets / name, m_root / "assets" / name);
+        }
+        fs::copy_file(assets / "dialogbg.v_s", m_root / "run" / "dialogbg.v_s");
+        fs::current_path(m_root / "run");
+
+        HeadlessInstall(80, 50);
+        s_backend = *HeadlessBackend();
+        s_backend.Present = PresentAndWatch;
+        PlatformInstall(&s_backend);
+        s_frames = 0;
+        s_onFrame = nullptr;
+        MessagesClear();
+    }
+
+    void TearDown() override
+    {
+        ExitRoutine();
+        s_onFrame = nullptr;
+        MessagesClear();
+        fs::current_path(m_oldDir);
+        fs::remove_all(m_root);
+    }
+
+    // Runs the program; returns its exit status. With bCapture, what it prints is kept in
+    // m_output (and so are the test's own failure reports, which also go to standard output).
+    int RunProgram(bool bCapture = false)
+    {
+        if (bCapture)
+            testing::internal::CaptureStdout();
+        int status = VostrelMain();
+        fflush(stdout);
+        if (bCapture)
+            m_output = testing::internal::GetCapturedStdout();
+        return status;
+    }
+
+    // The screens the player saw in order, with repeats and passing frames folded: "MGIG".
+    std::string m_timeline;
+    void Note(char kind)
+    {
+        if (kind != '?' && (m_timeline.empty() || m_timeline.back() != kind))
+            m_timeline += kind;
+    }
+
+    // A player acts once the last input has been taken and, after a click that changes the
+    // screen, once the screen has changed.
+    bool Ready(char kind)
+    {
+        if (HeadlessPendingInput())
+            return false;
+        if (m_bWaitForChange) {
+            if (kind == m_kindAtClick || kind == '?')
+                return false;
+            m_bWaitForChange = false;
+        }
+        return true;
+    }
+    void ClickAndWait(const char *pLabel, char kind)
+    {
+        ClickLabel(pLabel);
+        m_bWaitForChange = true;
+        m_kindAtClick = kind;
+    }
+    bool m_bWaitForChange = false;
+    char m_kindAtClick = 0;
+
+    fs::path m_oldDir, m_root;
+    std::string m_output;
+};
+
+TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndQuits)
+{
+    bool bChecked = false;
+    s_onFrame = [&](int) {
+        if (bChecked || ScreenKind() != 'M')
+            return;
+        bChecked = true;
+        // The title, the menu and the makers' line at the bottom.
+        EXPECT_NE(HeadlessRowText(1).find("██"), std::string::npos) << HeadlessScreenText();
+        int x = 0, y = 0;
+        EXPECT_EQ(HeadlessFindText(g_copyrightLine, &x, &y), 1);
+        EXPECT_EQ(x, 5);
+        EXPECT_EQ(y, 49);
+        EXPECT_TRUE(Shows("NEW GAME"));
+        EXPECT_TRUE(Shows("LOAD GAME"));
+        EXPECT_FALSE(Shows("SAVE GAME"));
+        ClickLabel("QUIT GAME");
+    };
+    EXPECT_EQ(RunProgram(true), 0);
+    EXPECT_TRUE(bChecked) << m_output;
+    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
+    EXPECT_EQ(g_pUniverse, nullptr);
+    EXPECT_EQ(m_output,
+              "Initializing 2D utilities...done.\n"
+              "Initializing window manager...done.\n"
+              "Initializing input manager...done.\n");
+    // The AI's debug file is emptied at every start.
+    EXPECT_TRUE(fs::exists("AIDebug.txt"));
+    EXPECT_EQ(fs::file_size("AIDebug.txt"), 0u);
+
+    testing::internal::CaptureStdout();
+    ExitRoutine();
+    ExitRoutine();  // a second run does nothing
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Shutting down window manager...done.\n"
+              "Shutting down 2D utilities...done.\n"
+              "Shutting down input manager...done.\n");
+}
+
+TEST_F(MainFlow, NewGameShowsTheGalaxyAndQuitGameEndsFromTheInGameMenu)
+{
+    bool bSawGame = false;
+    s_onFrame = [&](int) {
+        char kind = ScreenKind();
+        Note(kind);
+        if (!Ready(kind))
+            return;
+        if (kind == 'M') {
+            ClickAndWait("NEW GAME", kind);
+        } else if (kind == 'G' && !bSawGame) {
+            bSawGame = true;
+            EXPECT_TRUE(Shows("Welcome to Vostrel!")) << HeadlessScreenText();
+            EXPECT_TRUE(Shows("Company:")) << HeadlessScreenText();  // "Your" wraps onto the row above
+            EXPECT_TRUE(Shows("Human"));
+            ASSERT_NE(g_pUniverse, nullptr);
+            EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
+            EXPECT_EQ(g_viewMode, VIEW_GALAXY);
+            // The galaxy map is the main view: every system's icon is on screen.
+            for (int i = 0; i < g_pUniverse->m_cSystem; i++) {
+                System *pSystem = g_pUniverse->m_ppSystem[i];
+                if (pSystem->m_pos.m_x + 5 < 63 && pSystem->m_pos.m_y + 5 < 40) {
+                    EXPECT_EQ(HeadlessCellAt(pSystem->m_pos.m_x + 2, pSystem->m_pos.m_y + 2).m_ch,
+                              pSystem->m_pIcon->m_pCells[12].m_ch);
+                }
+            }
+            HeadlessPressKey(27);
+        } else if (kind == 'I') {
+            ClickAndWait("QUIT GAME", kind);
+        }
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_TRUE(bSawGame);
+    EXPECT_EQ(m_timeline, "MGIG") << m_timeline;
+    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
+    EXPECT_EQ(g_pUniverse, nullptr);
+    EXPECT_EQ(g_ppShipInfo, nullptr);
+}
+
+TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
+{
+    int step = 0;
+    s_onFrame = [&](int) {
+        char kind = ScreenKind();
+        Note(kind);
+        if (!Ready(kind))
+            return;
+        if (kind == 'M') {
+            ClickAndWait("NEW GAME", kind);
+        } else if (kind == 'G' && step == 0) {
+            step = 1;
+            HeadlessPressKey(27);             // opens the menu
+        } else if (kind == 'I' && step == 1) {
+            step = 2;
+            // Closes it, and then the key stays down: repeats arrive with no release between.
+            PlatformInputRecord down = {};
+            down.m_kind = PLATFORM_RECORD_KEY;
+            down.m_vk = 27;
+            for (int i = 0; i < 3; i++)
+                HeadlessPushInput(down);
+        } else if (kind == 'G' && step == 2) {
+            step = 3;
+            EXPECT_EQ(g_bMenuLatch, 1);
+            PlatformInputRecord up = {};       // let go at last
+            HeadlessPushInput(up);
+            HeadlessMoveMouse(10, 10);
+        } else if (kind == 'G' && step == 3) {
+            step = 4;
+            HeadlessPressKey(27);             // a new press opens it again
+        } else if (kind == 'I' && step == 4) {
+            ClickAndWait("QUIT GAME", kind);
+        }
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(step, 4);
+    EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
+}
+
+TEST_F(MainFlow, InGameNewGameReplacesTheWorldWithoutLeaks)
+{
+    int games = 0;
+    Universe *pFirst = nullptr;
+    int firstIds = 0;
+    s_onFrame = [&](int) {
+        char kind = ScreenKind();
+        Note(kind);
+        if (!Ready(kind))
+            return;
+        if (kind == 'M') {
+            ClickAndWait("NEW GAME", kind);
+        } else if (kind == 'G' && WelcomeCount() > games) {
+            // A new game screen says welcome; until then the old one is still on screen.
+            if (games == 0) {
+                pFirst = g_pUniverse;
+                firstIds = g_nextObjectId;
+            }
+            games = WelcomeCount();
+            HeadlessPressKey(27);
+        } else if (kind == 'I') {
+            ClickAndWait(games == 1 ? "NEW GAME" : "QUIT GAME", kind);
+        }
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(games, 2);
+    EXPECT_NE(pFirst, nullptr);
+    EXPECT_GT(g_nextObjectId, firstIds);  // a second world was generated
+    EXPECT_EQ(WelcomeCount(), 2);
+}
+
+TEST_F(MainFlow, LoadAndCreditsSayTheyAreNotThereYetAndTheMenuComesBack)
+{
+    std::vector<int> states;
+    s_onFrame = [&](int) {
+        char kind = ScreenKind();
+        Note(kind);
+        if (!Ready(kind))
+            return;
+        if (kind == 'B') {
+            EXPECT_TRUE(Shows("later version"));
+            ClickAndWait(" OK ", kind);
+        } else if (kind == 'M') {
+            states.push_back(g_gameState);
+            if (states.size() == 1)
+                ClickAndWait("LOAD GAME", kind);
+            else if (states.size() == 2)
+                ClickAndWait("CREDITS", kind);
+            else
+                ClickAndWait("QUIT GAME", kind);
+        }
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(m_timeline, "MBMBM") << m_timeline;
+    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(states[1], GAME_STATE_LOADING);
+    EXPECT_EQ(states[2], GAME_STATE_CREDITS);
+}
+
+TEST_F(MainFlow, TheTitleFollowsThePointersRow)
+{
+    std::vector<int> shown;
+    int row = 0;
+    s_onFrame = [&](int) {
+        if (ScreenKind() != 'M' || !Ready('M'))
+            return;
+        if (row == 0) {  // first put the pointer on row 0
+            HeadlessMoveMouse(79, row++);
+            return;
+        }
+        // Which of the six pictures is on screen: compare the solid letter cells, whose colours
+        // differ between the pictures.
+        for (int k = 0; k < FIXED_PICTURES; k++) {
+            Surface *pPicture = g_ppFixed[k];
+            int x0 = g_screenCentre.m_x - pPicture->m_nWidth / 2;
+            bool bSame = true;
+            for (int i = 0; i < pPicture->m_nWidth * pPicture->m_nHeight && bSame; i++) {
+                Cell cell = pPicture->m_pCells[i];
+                if ((cell.m_attr >> 4) != (cell.m_attr & 0x0F) && cell.m_ch == 0xDB)
+                    bSame = HeadlessCellAt(x0 + i % pPicture->m_nWidth, i / pPicture->m_nWidth).m_attr == cell.m_attr;
+            }
+            if (bSame) {
+                shown.push_back(k);
+                break;
+            }
+        }
+        if (row <= 9)
+            HeadlessMoveMouse(79, row++);
+        else
+            ClickAndWait("QUIT GAME", 'M');
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    // Rows 0 to 9 of a ten-row title: the plain title, the five variants down the rows, the plain again.
+    std::vector<int> expected = {0, 0, 1, 2, 2, 3, 4, 4, 5, 0};
+    EXPECT_EQ(shown, expected);
+}
+
+TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
+{
+    std::vector<uint32_t> presents;
+    bool bStalled = false;
+    s_onFrame = [&](int) {
+        char kind = ScreenKind();
+        if (kind == 'G')
+            presents.push_back(HeadlessClock());
+        if (!Ready(kind))
+            return;
+        if (kind == 'M') {
+            ClickAndWait("NEW GAME", kind);
+        } else if (kind == 'G' && presents.size() == 5 && !bStalled) {
+            bStalled = true;
+            HeadlessSetClock(HeadlessClock() + 100);  // this frame took 100 ms
+        } else if (kind == 'G' && presents.size() >= 12) {
+            HeadlessPressKey(27);
+        } else if (kind == 'G') {
+            HeadlessMoveMouse(10, 10 + (int)presents.size());
+        } else if (kind == 'I') {
+            ClickAndWait("QUIT GAME", kind);
+        }
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    ASSERT_GE(presents.size(), 12u);
+    for (size_t i = 1; i < 12; i++) {  // the frames before Escape opened the menu
+        uint32_t gap = presents[i] - presents[i - 1];
+        if (i == 5)
+            EXPECT_EQ(gap, 112u) << "the late frame's successor waits for the next whole frame";
+        else
+            EXPECT_EQ(gap, 16u) << "frame " << i;
+    }
+}
+
+TEST_F(MainFlow, LosingTheLastColonyEndsTheProgramAfterTheGameOverBox)
+{
+    bool bSawBox = false;
+    s_onFrame = [&](int) {
+        char kind = ScreenKind();
+        Note(kind);
+        if (!Ready(kind))
+            return;
+        if (kind == 'M') {
+            ClickAndWait("NEW GAME", kind);
+        } else if (kind == 'G' && g_pUniverse) {
+            g_pUniverse->m_ppCompany[0]->m_cColony = 0;  // as if the last colony had fallen
+            ClickAndWait("End Turn", kind);
+        } else if (kind == 'B') {
+            bSawBox = Shows("GAME OVER: All of your colonies have been annihilated.");
+            ClickAndWait(" OK ", kind);
+        }
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_TRUE(bSawBox);
+    EXPECT_EQ(m_timeline.substr(0, 3), "MGB") << m_timeline;
+    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
+    EXPECT_EQ(g_pUniverse, nullptr);
+    EXPECT_EQ(g_wmViewMode, 0);
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The real program in a real terminal: vostrel runs in an 80x50 tmux pane from a working
+// directory laid out as the play command lays it out. A player's clicks arrive as SGR mouse
+// reports; what the pane shows is read back, and the terminal must be as it was afterwards.
+#include "tests/tmux_harness.h"
+
+#include <filesystem>
+
+using namespace tmuxh;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The cell of a label in a plain capture: its row, and its column counted in glyphs.
+bool FindOnPane(const std::string &capture, const std::string &label, int *pX, int *pY)
+{
+    std::istringstream lines(capture);
+    std::string line;
+    for (int y = 0; std::getline(lines, line); y++) {
+        size_t at = line.find(label);
+        if (at == std::string::npos)
+            continue;
+        int x = 0;
+        for (size_t i = 0; i < at; i++)
+            x += ((unsigned char)line[i] & 0xC0) != 0x80;
+        *pX = x;
+        *pY = y;
+        return true;
+    }
+    return false;
+}
+
+class VostrelInTmux : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vostrel-play-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_root = pattern;
+        fs::create_directories(m_root / "run");
+        fs::create_directories(m_root / "assets");
+        fs::path assets = fs::path(VOSTREL_SOURCE_DIR) / "assets";
+        for (const auto &entry : fs::directory_iterator(assets)) {
+            if (entry.path().extension() == ".v_s")
+                fs::copy_file(entry.path(), m_root / "assets" / entry.path().filename());
+        }
+        fs::copy_file(assets / "dialogbg.v_s", m_root / "run" / "dialogbg.v_s");
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+
+    // Presses and releases the left button on the middle of a label the pane shows.
+    void ClickLabel(TmuxPane &pane, const std::string &label)
+    {
+        int x = 0, y = 0;
+        std::string capture = pane.Capture();
+        ASSERT_TRUE(FindOnPane(capture, label, &x, &y)) << label << "\n" << capture;
+        x += (int)label.size() / 2;
+        pane.SendBytes(Sgr(0, x, y, 'M'));
+        pane.SendBytes(Sgr(0, x, y, 'm'));
+    }
+
+    bool WaitForText(TmuxPane &pane, const std::string &text)
+    {
+        return pane.WaitFor([&] { return pane.Capture().find(text) != std::string::npos; });
+    }
+
+    fs::path m_root;
+};
+
+TEST_F(VostrelInTmux, NewGameEscapeAndQuitGiveTheTerminalBack)
+{
+    if (!TmuxInstalled())
+        GTEST_SKIP() << "tmux is not installed";
+    TmuxPane pane;
+    std::string binary = std::string(VOSTREL_BINARY_DIR) + "/vostrel";
+    ASSERT_TRUE(pane.StartCommand(binary, "NEW GAME", (m_root / "run").string())) << pane.Capture();
+    EXPECT_EQ(pane.Flags(), "1 0 1 1 1 0") << "alternate cursor mouse sgr keypad wrap";
+    EXPECT_EQ(pane.Trimmed(pane.Tmux({"display", "-p", "-t", "t", "#{pane_title}"})), "Vostrel");
+    // The title's block letters in their colours over the stars.
+    EXPECT_NE(pane.Capture().find("██"), std::string::npos) << pane.Capture();
+
+    ClickLabel(pane, "NEW GAME");
+    ASSERT_TRUE(WaitForText(pane, "End Turn")) << pane.Capture();
+    ASSERT_TRUE(WaitForText(pane, "Welcome to Vostrel!")) << pane.Capture();
+    {
+        int x = 0, y = 0;
+        ASSERT_TRUE(FindOnPane(pane.Capture(), "End Turn", &x, &y));
+        PaneScreen shown(pane.Capture(true));
+        shown.ExpectCell(x - 2, y - 1, 0xC9, 14, 0);  // the button's frame: light cyan on black
+        shown.ExpectCell(x, y, 'E', 14, 0);
+        EXPECT_NE(pane.Capture().find("Company:"), std::string::npos);
+    }
+
+    pane.SendKey("Escape");
+    ASSERT_TRUE(WaitForText(pane, "QUIT GAME")) << pane.Capture();
+    ClickLabel(pane, "QUIT GAME");
+    EXPECT_EQ(pane.WaitForExit(), 0) << pane.Capture();
+    pane.ExpectSane();
+    ExpectInOrder(pane.Capture(), {"Initializing 2D utilities...done.", "Initializing window manager...done.",
+                                   "Initializing input manager...done.",
+                                   "Shutting down window manager...done.", "Shutting down 2D utilities...done.",
+                                   "Shutting down input manager...done.", "probe-exit=0"});
+}
+
+}  // namespace
