@@ -1,8 +1,7 @@
 // A game screen over the small hand-made world of the fleet and turn tests: the console and the
 // window manager on the headless display, the catalogues, maps and icons for every system, the
-// galaxy in the main view, the map state reset as a new game resets it. The frame helpers run
-// what the game loop runs in a frame, so a test can either call the map handlers as the loop
-// calls them or script the mouse and let the frames dispatch it.
+// galaxy in the main view, the map state reset as a new game resets it. A test either calls the
+// map handlers as the game loop calls them or scripts the mouse and runs frames of the game loop.
 #pragma once
 
 #include <sys/stat.h>
@@ -13,6 +12,7 @@
 
 #include "game/evutils.h"
 #include "game/gamescreen.h"
+#include "game/mainflow.h"
 #include "game/ship.h"
 #include "game/structure.h"
 #include "game/turn.h"
@@ -31,43 +31,11 @@ inline void LinkAssets()
         (void)!symlink(VOSTREL_SOURCE_DIR "/assets", link.c_str());
 }
 
-// What the game loop does with one event: clicks in the main view go to the map, double clicks
-// zoom, anything that is not a button held or a key ends a drag.
-inline void DispatchEvent(EventNode *pEvent)
-{
-    MouseEventData *pMouse = (MouseEventData *)pEvent->m_pData;
-    switch (pEvent->m_nType) {
-    case EV_LEFT_BUTTON:
-        g_lastClickFrame = g_frameCounter;
-        if (g_pMainView && pMouse->m_pSurface == g_pMainView->m_pContent)
-            MapClick(pMouse->m_x, pMouse->m_y, &g_bDragging);
-        break;
-    case EV_MIDDLE_BUTTON:
-    case EV_KEY:
-        break;
-    case EV_DOUBLE_CLICK:
-        MapDoubleClick();
-        break;
-    default:
-        g_bDragging = 0;
-        break;
-    }
-}
-
-// One frame of the game loop: present, the window manager, the game screen, one event.
+// One frame of the game loop, paced as the program paces it.
 inline void GameFrame()
 {
     uint32_t deadline = FrameDeadline();
-    PresentScreen(g_pScreen);
-    UpdateWindowManager(&g_eventQueue);
-    if (g_gameState == GAME_STATE_QUIT)
-        return;
-    GameScreenUpdate();
-    if (g_wmViewMode == WM_MODE_ONE_VIEW && g_eventQueue.m_pHead && g_eventQueue.m_pHead->m_nReserved == 0) {
-        EventNode *pEvent = PopEvent(&g_eventQueue);
-        DispatchEvent(pEvent);
-        FreeEvent(pEvent);
-    }
+    GameLoopFrame();
     FrameWait(deadline);
 }
 
