@@ -364,6 +364,22 @@ void ShowPlanetPanel(Planet *pPlanet)
     }
 }
 
+// "  RECALL    " calls the player's fleet on show back to the planet it was made at, as a fleet
+// turned back at a gate is sent home. A fleet that crossed a gate has no home any more.
+static void RecallButton(Button *)
+{
+    Fleet *pFleet = g_pSelFleet;
+    Company *pPlayer = PlayerCompany();
+    if (!pFleet || !pPlayer || pFleet->m_pOwner != pPlayer || pFleet->m_cShip < 1)
+        return;
+    Planet *pHome = pFleet->m_pHomePlanet;
+    if (!pHome || pHome->m_pSystem != pFleet->m_pSystem) {
+        AddMessage("This fleet has no home planet in this system to return to.\n", (unsigned char)(pPlayer->m_color | 15));
+        return;
+    }
+    FleetMoveToPlanet(pFleet, pHome);
+}
+
 void ShowFleetPanel(Fleet *pFleet)
 {
     if (!pFleet)
@@ -373,8 +389,8 @@ void ShowFleetPanel(Fleet *pFleet)
     ShowPanelText(text);
     if (!g_pScreen || !g_pSideBar)
         return;
-    // The two buttons are shown and have no action yet.
-    MakePanelButtons(s_apFleetButtons, "  RECALL    ", nullptr, "  ASPLODE   ", nullptr);
+    // "  ASPLODE   " is shown and does nothing.
+    MakePanelButtons(s_apFleetButtons, "  RECALL    ", RecallButton, "  ASPLODE   ", nullptr);
     SetPanelButtons(s_apFleetButtons);
     ShowPanelList(pFleet, 1 + PanelTextRows(text));
 }

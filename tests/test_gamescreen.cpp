@@ -222,13 +222,39 @@ TEST_F(Panels, AFleetShowsItsIdItsTwoButtonsAndItsShips)
     EXPECT_EQ(HeadlessCellAt(nx, ny).m_attr, 0xC0);
     EXPECT_EQ(HeadlessCellAt(x, y).m_attr, 0x0C);
 
-    // The buttons do nothing: pressing them gives no order and changes no state.
+    // "  ASPLODE   " does nothing; "  RECALL    " sends the fleet home.
     int state = pFleet->m_eState;
-    HeadlessClick(70, 43);
     HeadlessClick(70, 47);
     RunScript();
     EXPECT_EQ(pFleet->m_eState, state);
     EXPECT_EQ(g_pSelFleet, pFleet);
+    EXPECT_EQ(pFleet->m_cShip, 2);
+    HeadlessClick(70, 43);
+    RunScript();
+    EXPECT_EQ(pFleet->m_eState, FLEET_LAUNCH);
+    EXPECT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 0));
+}
+
+TEST_F(Panels, RecallIsForThePlayersFleetsThatStillHaveAHomeHere)
+{
+    EnterSystem(0);
+    Fleet *pRival = SpaceFleet(0, 3, Coord{40, 40}, {V_TYPE_SHIP_DRONE});
+    Press(40, 40);
+    Release();
+    ASSERT_EQ(g_cSideButtons, 2);
+    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
+    EXPECT_EQ(pRival->m_eState, FLEET_IDLE);
+
+    Fleet *pStray = SpaceFleet(0, 0, Coord{44, 40}, {V_TYPE_SHIP_DRONE});
+    pStray->m_pHomePlanet = nullptr;   // it came through a gate
+    Press(44, 40);
+    Release();
+    int before = MessageCount();
+    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
+    EXPECT_EQ(pStray->m_eState, FLEET_IDLE);
+    ASSERT_EQ(MessageCount(), before + 1);
+    EXPECT_STREQ(MessageText(before), "This fleet has no home planet in this system to return to.\n");
+    EXPECT_EQ(MessageAttr(before), 0x9F);
 }
 
 TEST_F(Panels, TheHoldOfThePlayersPlanetIsListedWithTheNewShipsInIt)
