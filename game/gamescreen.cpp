@@ -1,6 +1,5 @@
 #include "game/gamescreen.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -58,7 +57,8 @@ static Button *s_apFleetButtons[PANEL_BUTTON_COUNT];
 // position and its lit item while the panel is drawn again every frame.
 struct PanelList {
     const Fleet *pFleet;           // compared only, never followed: the fleet may be gone
-    std::vector<const Ship *> ships;
+    std::vector<const Ship *> ships;   // likewise
+    std::vector<std::string> names;    // what the items show
     Button **ppItems;
     int count;
     Scroller *pView;
@@ -236,7 +236,8 @@ static bool PanelListShows(const Fleet *pFleet)
         return false;
     size_t i = 0;
     for (ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext, i++) {
-        if (s_list.ships[i] != pNode->m_pData)
+        const Ship *pShip = (const Ship *)pNode->m_pData;
+        if (s_list.ships[i] != pShip || s_list.names[i] != (pShip->m_pName ? pShip->m_pName : ""))
             return false;
     }
     return true;
@@ -253,12 +254,14 @@ static void ShowPanelList(const Fleet *pFleet, int top)
     }
     if (!PanelListShows(pFleet)) {
         FreePanelList();
-        std::vector<const char *> names;
         for (ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext) {
             const Ship *pShip = (const Ship *)pNode->m_pData;
             s_list.ships.push_back(pShip);
-            names.push_back(pShip->m_pName);
+            s_list.names.push_back(pShip->m_pName ? pShip->m_pName : "");
         }
+        std::vector<const char *> names;
+        for (const std::string &name : s_list.names)
+            names.push_back(name.c_str());
         s_list.count = (int)names.size();
         if (MakeListItems(&s_list.ppItems, names.data(), s_list.count, PANEL_LIST_WIDTH - 1, 12) != 0 ||
             CreateListView(&s_list.pView, s_list.ppItems, s_list.count, PANEL_LIST_WIDTH - 1, PANEL_LIST_WIDTH,
