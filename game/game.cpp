@@ -6,6 +6,7 @@
 #include "game/company.h"
 #include "game/console.h"
 #include "game/gamescreen.h"
+#include "game/panels.h"
 #include "game/randutils.h"
 #include "game/ship.h"
 #include "game/structure.h"
@@ -69,6 +70,7 @@ void GameStart(Universe *pUniverse)
 
 void GameShutdown(void)
 {
+    FreeBuildLists();  // the build dialogs and their lists show the catalogues
     ShipCatalogueDestroy();
     StructCatalogueDestroy();
     if (g_pUniverse) {
