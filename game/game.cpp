@@ -15,18 +15,12 @@
 #include "game/window.h"
 #include "game/world.h"
 
-// Every pointer the map screens keep into the world; cleared whenever the world goes away.
-static void ForgetSelections(void)
+// The world is about to go: nothing the screens show or select may point into it any more.
+static void ForgetWorld(void)
 {
     g_pSelPlanet = nullptr;
     g_pSelSystem = nullptr;
-    g_pSelGate = nullptr;
-    g_pSelFleet = nullptr;
-    g_pDragPlanet = nullptr;
-    g_pDragGate = nullptr;
-    g_pDragFleet = nullptr;
-    g_dragTo = g_dragFrom;
-    g_bDragging = 0;
+    GameScreenRelease();
 }
 
 void GameStart(Universe *pUniverse)
@@ -37,7 +31,7 @@ void GameStart(Universe *pUniverse)
     V_ASSERT(rc == 0);
 
     if (g_pUniverse) {
-        ForgetSelections();
+        ForgetWorld();
         DestroyMainScreen();
         UniverseDestroy(&g_pUniverse);
     }
@@ -45,6 +39,7 @@ void GameStart(Universe *pUniverse)
 
     // The management action does nothing; its button is never shown.
     CreateMainScreen(nullptr, EndTurn, ZoomOutButton);
+    GameScreenReset();
 
     if (pUniverse) {
         g_pUniverse = pUniverse;
@@ -74,7 +69,7 @@ void GameShutdown(void)
     ShipCatalogueDestroy();
     StructCatalogueDestroy();
     if (g_pUniverse) {
-        ForgetSelections();
+        ForgetWorld();
         UniverseDestroy(&g_pUniverse);
     }
 }

@@ -113,7 +113,6 @@ int UniverseUpdate(Universe *pUniverse)
         g_gameState = GAME_STATE_QUIT;
         GameShutdown();
         DestroyMainScreen();
-        GameScreenRelease();
         return 0;
     }
     if (NoRivalHoldsAColony(pUniverse))

@@ -90,9 +90,9 @@ protected:
         fs::create_directories(m_root / "run");
         fs::create_directories(m_root / "assets");
         fs::path assets = fs::path(VOSTREL_SOURCE_DIR) / "assets";
-        for (int i = 0; i < FIXED_PICTURES; i++) {
-            std::string name = "fixed" + std::to_string(i) + ".v_s";
-            fs::copy_file(assets / name, m_root / "assets" / name);
+        for (const auto &entry : fs::directory_iterator(assets)) {
+            if (entry.path().extension() == ".v_s")
+                fs::copy_file(entry.path(), m_root / "assets" / entry.path().filename());
         }
         fs::copy_file(assets / "dialogbg.v_s", m_root / "run" / "dialogbg.v_s");
         fs::current_path(m_root / "run");
