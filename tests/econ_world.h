@@ -43,10 +43,8 @@ protected:
     // Appends a structure as if it had been built there.
     Structure *Build(Planet *pPlanet, int type)
     {
-        Structure **ppSlot = &pPlanet->m_ppStructure[pPlanet->m_cStructure];
-        EXPECT_EQ(StructureCreate(ppSlot, pPlanet, type), 0);
-        pPlanet->m_cStructure++;
-        return *ppSlot;
+        EXPECT_EQ(StructureCreate(&pPlanet->m_ppStructure[pPlanet->m_cStructure], pPlanet, type), 0);
+        return pPlanet->m_ppStructure[pPlanet->m_cStructure++];
     }
 
     void NextTurn()

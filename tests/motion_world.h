@@ -1,7 +1,8 @@
 // Small hand-made worlds for the tests of the world's rules: systems whose planets and gates stand
 // where a test needs them, two companies, installed in g_pUniverse so that releasing a fleet
 // searches it. UniverseDestroy frees everything in TearDown, so the leak checker sees any fleet or
-// ship that the rules lose track of.
+// ship that the rules lose track of. Also a stand-in for the battle module, and the few helpers
+// the fleet, gate, turn and screen tests share.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -113,9 +114,8 @@ protected:
         RandSeed(7);
         MessagesClear();
         g_encounters.clear();
-        g_pUniverse = MakeUniverse({{{{0, 0}, {25, 0}, {60, 60}, {0, 40}}, {{80, 10}, {80, 80}}},
-                                    {{{50, 50}}, {{10, 10}}}},
-                                   2);
+        g_pUniverse = MakeUniverse(
+            {{{{0, 0}, {25, 0}, {60, 60}, {0, 40}}, {{80, 10}, {80, 80}}}, {{{50, 50}}, {{10, 10}}}}, 2);
         WarpgateLink(Gate(0, 0), Gate(1, 0));
         PlanetColonize(PlanetAt(0, 0), Player());
         PlanetColonize(PlanetAt(0, 3), Rival());

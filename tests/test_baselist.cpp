@@ -22,7 +22,7 @@ std::string Walk(List *list)
     return text + std::to_string(list->m_cItem);
 }
 
-TEST(List, RemovalsAtEveryPlaceKeepHeadTailAndCountConsistent)
+TEST(List, RemovalsAtEveryPlaceKeepTheLinksAndTheIteratorRemovesWhatNextWouldReturn)
 {
     List *list = ListCreate();
     for (int *p : {&b, &c, &a})
@@ -39,14 +39,7 @@ TEST(List, RemovalsAtEveryPlaceKeepHeadTailAndCountConsistent)
     EXPECT_EQ(Walk(list), "b|b1");
     EXPECT_EQ(ListRemoveAt(list, 0), &b);  // the last one
     EXPECT_EQ(Walk(list), "|0");
-    for (int i = 0; i < 100; i++)
-        ListAppend(list, &a);
-    ListDestroy(list);  // LeakSanitizer fails the run if a node is left
-}
 
-TEST(List, TheIteratorRemovesWhatNextWouldReturnAndTheViewsKeepTheirOrder)
-{
-    List *list = QueueCreate();
     for (int *p : {&a, &b, &c})
         QueuePush(list, p);
     ListIter *iter = IterCreate(list);
@@ -56,17 +49,12 @@ TEST(List, TheIteratorRemovesWhatNextWouldReturnAndTheViewsKeepTheirOrder)
     EXPECT_TRUE(IterNext(iter) == nullptr && IterRemove(iter) == nullptr);
     EXPECT_EQ(Walk(list), "b|b1");
     IterDestroy(iter);
-    QueuePush(list, &c);  // in at the tail
-    StackPush(list, &a);  // in at the head, and out there too
-    EXPECT_TRUE(StackPop(list) == &a && QueuePop(list) == &b);
+    QueuePush(list, &c);
+    EXPECT_EQ(QueuePop(list), &b);  // the queue view takes from the head
     EXPECT_TRUE(QueueClear(list) == 1 && QueuePop(list) == nullptr);
-    QueueDestroy(list);
-}
-
-TEST(ListDeathTest, NullListOrIteratorStopsWithItsName)
-{
-    EXPECT_DEATH(ListAppend(nullptr, &a), "Assertion failed: list, module baselist");
-    EXPECT_DEATH(IterNext(nullptr), "Assertion failed: iter, module baselist");
+    for (int i = 0; i < 100; i++)
+        ListAppend(list, &a);
+    ListDestroy(list);  // LeakSanitizer fails the run if a node is left
 }
 
 }  // namespace

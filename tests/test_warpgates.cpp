@@ -18,49 +18,44 @@ std::string Log()
     return log;
 }
 
-TEST_F(Warpgates, AFleetThatCanPayOpensTheGateAndNegativeSuppliesCountAsRich)
+// A fleet that can pay opens the gate (0); supplies below zero compare as huge unsigned values, so
+// the fleet pays and sinks further, but stays at the lowest int rather than wrapping to riches.
+// With supplies 1 and 1 at a gate costing 5 and 5 and home 30 away, range 25 strands the fleet
+// (63), range 30 or a range wrapped below zero sends it home (60); without a home there is only
+// the cry for help.
+TEST_F(Warpgates, ActivatingAGateTakesItsPriceOrSendsTheFleetHomeOrStrandsIt)
 {
-    Warpgate *pGate = Gate(0, 0);
-    Fleet *pFleet = SpaceFleet(0, 0, Coord{80, 10}, {V_TYPE_SHIP_FAST});
+    Fleet *pFleet = SpaceFleet(0, 0, Coord{0, 30}, {V_TYPE_SHIP_FAST});
+    Warpgate *pGate = Gate(0, 0), *pDear = Gate(0, 1);
     EXPECT_TRUE(WarpgateActivate(nullptr, pFleet) == 51 && WarpgateActivate(pGate, nullptr) == 57);
     pFleet->m_iEnergy = WARPGATE_ENERGY_COST;
     pFleet->m_iMatter = WARPGATE_MATTER_COST + 7;
     EXPECT_EQ(WarpgateActivate(pGate, pFleet), 0);
     EXPECT_TRUE(pGate->m_bActive && pFleet->m_iEnergy == 0 && pFleet->m_iMatter == 7);
-    // Supplies below zero compare as huge unsigned values: the fleet pays and sinks further, but
-    // at the very bottom stays at the lowest int rather than wrapping to riches.
     pFleet->m_iEnergy = INT_MIN + 1;
     pFleet->m_iMatter = -299;
     EXPECT_EQ(WarpgateActivate(pGate, pFleet), 0);
     EXPECT_TRUE(pFleet->m_iEnergy == INT_MIN && pFleet->m_iMatter == -299 - WARPGATE_MATTER_COST);
     EXPECT_EQ(Log(), "");
-}
 
-// Supplies 1 and 1 at a gate costing 5 and 5, home 30 away: with range 25 the fleet is stranded
-// (63), with range 30 or a range wrapped below zero it is sent home (60); without a home there
-// is only the cry for help.
-TEST_F(Warpgates, AFleetThatCannotPayTurnsHomeWhenItsRangeReachesElseIsStranded)
-{
-    Warpgate *pGate = Gate(0, 1);
-    pGate->m_iEnergyCost = pGate->m_iMatterCost = 5;
-    Fleet *pFleet = SpaceFleet(0, 0, Coord{0, 30}, {V_TYPE_SHIP_FAST});
+    pDear->m_iEnergyCost = pDear->m_iMatterCost = 5;
+    pFleet->m_iEnergy = pFleet->m_iMatter = 1;
     pFleet->m_iRange = 25;
-    EXPECT_EQ(WarpgateActivate(pGate, pFleet), 63);
+    EXPECT_EQ(WarpgateActivate(pDear, pFleet), 63);
     EXPECT_EQ(Log(), "Insufficient resources to activate warp gate\nFleet Stranded! HELP!\n");
     EXPECT_EQ(MessageAttr(1), 0x9F);
-    EXPECT_TRUE(pFleet->m_eState == FLEET_IDLE && pFleet->m_iEnergy == 1 && !pGate->m_bActive);
+    EXPECT_TRUE(pFleet->m_eState == FLEET_IDLE && pFleet->m_iEnergy == 1 && !pDear->m_bActive);
     for (unsigned range : {30u, UINT32_MAX}) {
         MessagesClear();
         pFleet->m_iRange = range;
-        EXPECT_EQ(WarpgateActivate(pGate, pFleet), 60);
+        EXPECT_EQ(WarpgateActivate(pDear, pFleet), 60);
         EXPECT_EQ(Log(), "Insufficient resources to activate warp gate\n");
         EXPECT_TRUE(pFleet->m_eState == FLEET_LAUNCH && pFleet->m_pTargetPlanet == PlanetAt(0, 0));
     }
     MessagesClear();
     pFleet->m_pHomePlanet = nullptr;
-    EXPECT_EQ(WarpgateActivate(pGate, pFleet), 63);
+    EXPECT_EQ(WarpgateActivate(pDear, pFleet), 63);
     EXPECT_EQ(Log(), "Fleet Stranded! HELP!\n");
-    EXPECT_FALSE(pGate->m_bActive);
 }
 
 // Passing costs the gate's price once, then only the upkeep; the exit is reported once, at the
@@ -73,18 +68,18 @@ TEST_F(Warpgates, AFleetArrivingAtAGatePaysOnceAndPassesToThePairedSystem)
     FleetUpdate(pFleet);
     ASSERT_EQ(pFleet->m_eState, FLEET_WARP);
     pFleet->m_iEnergy = WARPGATE_ENERGY_COST + 200;
-    for (int tick = 0; tick < 300; tick++)
-        WarpgateTick(pExit);
     FleetUpdate(pFleet);
     EXPECT_TRUE(pEntry->m_bActive && pFleet->m_iEnergy == 0);
     EXPECT_TRUE(ListHolds(SystemAt(1)->m_pFleets, pFleet) && !ListHolds(SystemAt(0)->m_pFleets, pFleet));
     EXPECT_TRUE(pFleet->m_pSystem == SystemAt(1) && pFleet->m_pos.m_x == 10 && pFleet->m_dY == 10.0);
     EXPECT_TRUE(!pFleet->m_pHomePlanet && !pFleet->m_pTargetGate && pFleet->m_eState == FLEET_IDLE);
     EXPECT_EQ(Log(), "Activating warp gate\nWarping through gate\n");
-    for (int tick = 0; tick < 300; tick++)
-        WarpgateTick(pExit);
+    WarpgateTick(pExit);
     EXPECT_EQ(CountMessages("Fleet exited warp gate."), 1);
     EXPECT_EQ(MessageAttr(MessageCount() - 1), 0xAF);
+    for (int tick = 0; tick < 300; tick++)
+        WarpgateTick(pExit);
+    EXPECT_EQ(Log(), "Activating warp gate\nWarping through gate\nFleet exited warp gate.\n");
     pExit->m_bActive = 1;
     FleetMoveToGate(pFleet, pExit);
     Fly(pFleet, 5);
@@ -93,7 +88,10 @@ TEST_F(Warpgates, AFleetArrivingAtAGatePaysOnceAndPassesToThePairedSystem)
     EXPECT_EQ(CountMessages("Activating warp gate"), 1);
 }
 
-TEST_F(Warpgates, AFleetThatCannotPayAtTheGateGoesHomeOrIsStrandedThere)
+// A fleet at a gate it cannot pay for does not pass: it goes home, or is stranded there when it
+// has no home (the matter below zero alone does not pay). At a gate left unpaired, which orders
+// refuse but a saved game may carry, it waits where it is.
+TEST_F(Warpgates, AFleetThatCannotPayAtTheGateGoesHomeOrIsStrandedAndAnUnpairedGateLeadsNowhere)
 {
     Fleet *pFleet = SpaceFleet(0, 0, Coord{80, 10}, {V_TYPE_SHIP_FAST});
     pFleet->m_pTargetGate = Gate(0, 0);
@@ -103,7 +101,6 @@ TEST_F(Warpgates, AFleetThatCannotPayAtTheGateGoesHomeOrIsStrandedThere)
     FleetUpdate(pFleet);
     EXPECT_TRUE(pFleet->m_eState == FLEET_LAUNCH && pFleet->m_pTargetPlanet == PlanetAt(0, 0));
     EXPECT_TRUE(pFleet->m_pSystem == SystemAt(0) && !Gate(0, 0)->m_bActive);
-    // With nowhere to go it stays at the gate, stranded; the matter below zero alone does not pay.
     pFleet->m_pTargetGate = Gate(0, 0);
     pFleet->m_eState = FLEET_WARP;
     pFleet->m_pHomePlanet = nullptr;
@@ -112,18 +109,13 @@ TEST_F(Warpgates, AFleetThatCannotPayAtTheGateGoesHomeOrIsStrandedThere)
     EXPECT_TRUE(pFleet->m_eState == FLEET_STRANDED && ListHolds(SystemAt(0)->m_pFleets, pFleet));
     EXPECT_EQ(Log(), "Activating warp gate\nInsufficient resources to activate warp gate\n"
                      "Activating warp gate\nFleet Stranded! HELP!\n");
-}
 
-// A gate left unpaired: orders refuse it, but a saved game may carry a fleet bound for it.
-TEST_F(Warpgates, AFleetAtAGateThatLeadsNowhereWaitsWhereItIs)
-{
-    Fleet *pFleet = SpaceFleet(0, 0, Coord{80, 80}, {V_TYPE_SHIP_FAST});
     EXPECT_EQ(FleetMoveToGate(pFleet, Gate(0, 1)), 1);
     pFleet->m_pTargetGate = Gate(0, 1);
     pFleet->m_eState = FLEET_WARP;
     FleetUpdate(pFleet);
     EXPECT_TRUE(pFleet->m_eState == FLEET_IDLE && !pFleet->m_pTargetGate && pFleet->m_pSystem == SystemAt(0));
-    EXPECT_EQ(Gate(0, 1)->m_bActive, 0);
+    EXPECT_FALSE(Gate(0, 1)->m_bActive);
 }
 
 }  // namespace
