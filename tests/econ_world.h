@@ -1,24 +1,13 @@
-// A small world for the economy's tests: one system of three planets, the player "Human" and one
-// computer company, both catalogues, installed in g_pUniverse. Turns advance the way the turn
-// cycle advances them for planets: the counter goes up, then every planet runs its update.
+// A small world for the economy's tests: one system of three planets (Terra, Mars, Ceres) with a
+// map and an icon, the player "Human" and one computer company, both catalogues. Turns advance
+// the way the turn cycle advances them for planets: the counter goes up, then every planet runs.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "baseutilities/baselist.h"
 #include "game/2dutils.h"
-#include "game/company.h"
-#include "game/messagelog.h"
-#include "game/planet.h"
-#include "game/ship.h"
 #include "game/structure.h"
-#include "game/system.h"
-#include "game/universe.h"
-#include "game/world.h"
+#include "tests/motion_world.h"
 
 class SmallWorld : public ::testing::Test {
 protected:
@@ -30,36 +19,14 @@ protected:
     {
         ASSERT_EQ(ShipCatalogueCreate(), 0);
         ASSERT_EQ(StructCatalogueCreate(), 0);
-        Universe *pUniverse = (Universe *)calloc(1, sizeof(Universe));
-        pUniverse->m_size = Coord{100, 100};
-        pUniverse->m_cCompany = 2;
-        pUniverse->m_ppCompany = (Company **)calloc(2, sizeof(Company *));
-        CompanyCreate(&pUniverse->m_ppCompany[0], "Human", 0x90, 0);
-        CompanyCreate(&pUniverse->m_ppCompany[1], "Zorg", 0xA0, 1);
-        pUniverse->m_ppCompany[0]->m_iNum = 1;
-        pUniverse->m_ppCompany[1]->m_iNum = 2;
-        m_pHuman = pUniverse->m_ppCompany[0];
-        m_pAI = pUniverse->m_ppCompany[1];
-
-        System *pSystem = (System *)calloc(1, sizeof(System));
-        pSystem->m_pName = strdup("Sol");
-        pSystem->m_pStarName = strdup("Sun");
-        pSystem->m_size = pUniverse->m_size;
-        pSystem->m_pMap = CreateSurface(100, 100);
-        FillSurface(pSystem->m_pMap, Cell{' ', 15});
-        pSystem->m_pIcon = CreateSurface(5, 5);
-        FillSurface(pSystem->m_pIcon, Cell{'*', 14});
-        pSystem->m_pFleets = ListCreate();
-        pSystem->m_cPlanet = 3;
-        pSystem->m_ppPlanet = (Planet **)calloc(3, sizeof(Planet *));
-        const char *names[3] = {"Terra", "Mars", "Ceres"};
-        for (int i = 0; i < 3; i++)
-            PlanetCreate(&pSystem->m_ppPlanet[i], pSystem, names[i], Coord{10 + 20 * i, 10}, i);
-        pUniverse->m_cSystem = 1;
-        pUniverse->m_ppSystem = (System **)calloc(1, sizeof(System *));
-        pUniverse->m_ppSystem[0] = pSystem;
-        m_pSystem = pSystem;
-        g_pUniverse = pUniverse;
+        g_pUniverse = motion_test::MakeUniverse({{{{10, 10}, {30, 10}, {50, 10}}, {}, true}}, 2);
+        m_pSystem = g_pUniverse->m_ppSystem[0];
+        m_pHuman = g_pUniverse->m_ppCompany[0];
+        m_pAI = g_pUniverse->m_ppCompany[1];
+        m_pSystem->m_pMap = CreateSurface(100, 100);
+        FillSurface(m_pSystem->m_pMap, Cell{' ', 15});
+        m_pSystem->m_pIcon = CreateSurface(5, 5);
+        FillSurface(m_pSystem->m_pIcon, Cell{'*', 14});
         MessagesClear();
     }
 
@@ -76,10 +43,8 @@ protected:
     // Appends a structure as if it had been built there.
     Structure *Build(Planet *pPlanet, int type)
     {
-        Structure **ppSlot = &pPlanet->m_ppStructure[pPlanet->m_cStructure];
-        EXPECT_EQ(StructureCreate(ppSlot, pPlanet, type), 0);
-        pPlanet->m_cStructure++;
-        return *ppSlot;
+        EXPECT_EQ(StructureCreate(&pPlanet->m_ppStructure[pPlanet->m_cStructure], pPlanet, type), 0);
+        return pPlanet->m_ppStructure[pPlanet->m_cStructure++];
     }
 
     void NextTurn()
@@ -89,13 +54,11 @@ protected:
             PlanetUpdate(m_pSystem->m_ppPlanet[i]);
     }
 
-    static int CountMessages(const char *pText)
+    // "energy/matter" of a planet.
+    static std::string Stores(const Planet *p)
     {
-        int count = 0;
-        for (int i = 0; i < MessageCount(); i++)
-            count += strcmp(MessageText(i), pText) == 0 ? 1 : 0;
-        return count;
+        return std::to_string(p->m_iEnergy) + "/" + std::to_string(p->m_iMatter);
     }
-
+    static int CountMessages(const char *pText) { return motion_test::CountMessages(pText); }
     static std::string LastMessage() { return MessageCount() ? MessageText(MessageCount() - 1) : ""; }
 };
