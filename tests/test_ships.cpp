@@ -5,6 +5,7 @@
 #include "game/armor.h"
 #include "game/fleet.h"
 #include "game/ship.h"
+#include "game/weapon.h"
 #include "game/world.h"
 
 namespace {
@@ -59,6 +60,36 @@ TEST(Ships, FirepowerFollowsMoraleRepairTheBaseAndOnlyListedWrecksLeaveTheirFlee
     EXPECT_TRUE(pFleet->m_cShip == 1 && pFleet->m_pShips->m_cItem == 1);
     ShipDestroy(&pLoose);
     FleetDestroy(&pFleet);
+}
+
+// Fire is summed per weapon kind and spread evenly over the group it hits; each unit's armor
+// scales each kind. A blocker hits the attacker it blocks with its own firepower.
+TEST(Ships, VolleysSpreadOverTheGroupAndArmorScalesEachKind)
+{
+    Ship *pFast = NewShip(V_TYPE_SHIP_FAST), *pHeavy = NewShip(V_TYPE_SHIP_HEAVY);
+    const struct {
+        int kind, firepower, cUnits;
+        Ship *pTarget;
+        int damage;
+    } cases[] = {
+        {WEAPON_LASER, 10, 1, pFast, 20},   // lasers double against a Fast Fighter
+        {WEAPON_FAST, 10, 1, pHeavy, 2},    // trunc(2.5) against a Heavy Fighter
+        {WEAPON_LASER, 30, 4, pFast, 15},   // 60 spread over four
+        {WEAPON_ALL, 255, 1, pFast, 0},     // the Vavuvur Cannon's kind deals nothing in battle
+    };
+    for (const auto &c : cases) {
+        Volley volley = {};
+        VolleyAddFire(&volley, c.kind, c.firepower);
+        EXPECT_EQ(VolleyDamage(&volley, c.pTarget->m_pArmor, c.cUnits), c.damage) << c.kind;
+    }
+    Volley mixed = {};
+    VolleyAddFire(&mixed, WEAPON_FAST, 10);
+    VolleyAddFire(&mixed, WEAPON_HEAVY, 10);
+    EXPECT_EQ(VolleyDamage(&mixed, pFast->m_pArmor, 1), 15);  // 10 x 1.0 + 10 x 0.5
+    EXPECT_EQ(BlockDamage(12, WEAPON_LASER, pFast->m_pArmor), 24);
+    EXPECT_EQ(BlockDamage(12, WEAPON_NONE, pFast->m_pArmor), 0);
+    ShipDestroy(&pFast);
+    ShipDestroy(&pHeavy);
 }
 
 }  // namespace
