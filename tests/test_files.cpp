@@ -1,14 +1,16 @@
 // Picture files: what loads, every way a faulty file ends the program (message on standard
-// output, status 1, file closed), and the writer the picture tool uses.
+// output, status 1, file closed), and the writer; and the picture tool, run as the program it is:
+// every picture survives the trip to text and back, faulty sources are refused with their line,
+// and the committed pictures under assets/ are what their sources build.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -18,12 +20,25 @@ using namespace std::string_literals;
 
 namespace {
 
-// A file of this test's own, in the scratch directory the tests run in.
-std::string WriteTestFile(const std::string &bytes)
+const std::string VSPIC = VOSTREL_BINARY_DIR "/vspic", ASSETS = VOSTREL_SOURCE_DIR "/assets/";
+
+// A file name of this test's own, in the scratch directory the tests run in.
+std::string TestFile(const std::string &suffix)
 {
-    std::string name = std::string("files_") + testing::UnitTest::GetInstance()->current_test_info()->name() + ".v_s";
-    std::ofstream(name, std::ios::binary) << bytes;
-    return name;
+    return "files_"s + testing::UnitTest::GetInstance()->current_test_info()->name() + suffix;
+}
+
+std::string WriteTestFile(const std::string &bytes, const std::string &suffix = ".v_s")
+{
+    std::ofstream(TestFile(suffix), std::ios::binary) << bytes;
+    return TestFile(suffix);
+}
+
+std::string ReadBytes(const std::string &name)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(name, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
 bool FileIsOpen(const std::string &name)
@@ -57,6 +72,34 @@ void LoadInChild(const std::string &name)
 
 const std::string HEADER_3X2 = "[Vostrel]\n1\n[Surface]\n3\n2\n";
 const std::string CELLS_3X2 = "a\x01" "b\x02" "c\x03" "d\x04" "e\x05" "f\x06"s;
+
+struct ToolRun {
+    int status;          // exit status, or -1 when the tool did not exit normally
+    std::string output;  // standard output and standard error together
+};
+
+// The arguments are the tests' own file names, free of blanks and quotes.
+ToolRun Vspic(const std::string &args)
+{
+    ToolRun run = {-1, ""};
+    FILE *pPipe = popen((VSPIC + " " + args + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pPipe)) > 0;)
+        run.output.append(buffer, n);
+    int status = pclose(pPipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// The names in assets/ with the given extension, without it.
+std::set<std::string> AssetNames(const char *pExtension)
+{
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(ASSETS))
+        if (entry.path().extension() == pExtension)
+            names.insert(entry.path().stem().string());
+    return names;
+}
 
 }  // namespace
 
@@ -119,20 +162,92 @@ TEST(LoadSurfaceFileDeathTest, EveryFaultPrintsItsMessageClosesTheFileAndExitsWi
         EXPECT_EXIT(LoadInChild(pMissing), testing::ExitedWithCode(1), "^ERROR: "s + OPENED + "\n$");
 }
 
-TEST(SaveSurfaceFile, WritesTheHeaderAndTheRawCellsThatLoadBackAndReportsAFileItCannotWrite)
+TEST(SaveSurfaceFile, WritesTheHeaderAndTheRawCellsAndReportsAFileItCannotWrite)
 {
     Surface *pSurface = CreateSurface(2, 1);
     pSurface->m_pCells[0] = Cell{'\n', 0x00};
     pSurface->m_pCells[1] = Cell{0xDB, 0xFF};
-    std::string name = WriteTestFile("");
-    ASSERT_EQ(SaveSurfaceFile(name.c_str(), pSurface), 0);
-    std::ostringstream bytes;
-    bytes << std::ifstream(name, std::ios::binary).rdbuf();
-    EXPECT_EQ(bytes.str(), "[Vostrel]\n1\n[Surface]\n2\n1\n\n\x00\xDB\xFF"s);
-    Surface *pLoaded = LoadSurfaceFile(name.c_str());
-    EXPECT_EQ(0, memcmp(pLoaded->m_pCells, pSurface->m_pCells, 4));
+    ASSERT_EQ(SaveSurfaceFile(TestFile(".v_s").c_str(), pSurface), 0);
+    EXPECT_EQ(ReadBytes(TestFile(".v_s")), "[Vostrel]\n1\n[Surface]\n2\n1\n\n\x00\xDB\xFF"s);
     EXPECT_EQ(SaveSurfaceFile("files_no_such_directory/picture.v_s", pSurface), 1);
     EXPECT_EQ(SaveSurfaceFile("/dev/full", pSurface), 1);
     DestroySurface(&pSurface);
+}
+
+TEST(Vspic, EveryByteSurvivesTheTripToTextAndBack)
+{
+    std::string picture = TestFile(".v_s"), source = TestFile(".vpic"), rebuilt = TestFile("_rebuilt.v_s"),
+                retold = TestFile("_retold.vpic");
+    Surface *pSurface = CreateSurface(32, 16);  // every character with every attribute somewhere
+    for (int i = 0; i < 512; i++)
+        pSurface->m_pCells[i] = Cell{(unsigned char)(i % 256), (unsigned char)(i < 256 ? 255 - i : (i * 7) % 256)};
+    ASSERT_EQ(SaveSurfaceFile(picture.c_str(), pSurface), 0);
+    ToolRun toText = Vspic("text " + picture + " " + source), build = Vspic("build " + source + " " + rebuilt);
+    ASSERT_EQ(toText.status, 0) << toText.output;
+    ASSERT_EQ(build.status, 0) << build.output;
+    EXPECT_EQ(ReadBytes(rebuilt), ReadBytes(picture));
+    ASSERT_EQ(Vspic("text " + rebuilt + " " + retold).status, 0);
+    EXPECT_EQ(ReadBytes(retold), ReadBytes(source));
+    Surface *pLoaded = LoadSurfaceFile(rebuilt.c_str());
+    EXPECT_EQ(std::string((const char *)pLoaded->m_pCells, 1024), std::string((const char *)pSurface->m_pCells, 1024));
+    DestroySurface(&pSurface);
     DestroySurface(&pLoaded);
+}
+
+TEST(Vspic, FaultySourcesAndPicturesAreRefusedWithTheirLineAndLeaveNothing)
+{
+    const std::string head = "vspic 1\nsize 3 2\npalette\na 0F\nchars\n", chars = "|abc|\n|def|\n",
+                      colours = "colours\n|aaa|\n|aaa|\n", picture = TestFile(".v_s");
+    EXPECT_EQ(Vspic("build " + WriteTestFile(head + chars + colours, ".vpic") + " " + picture).status, 0);  // the faults spoil it
+    const struct {
+        std::string text;
+        int line;
+        const char *pWords;
+    } cases[] = {
+        {"vspic 2\n" + head.substr(8) + chars + colours, 1, "starts with \"vspic 1\""},
+        {"vspic 1\nsize 70000 70000\n", 2, "size WIDTH HEIGHT"},
+        {"vspic 1\nsize 3 2\npalette\na 0F\na 1F\n", 5, "given twice"},
+        {head + "|a\n|def|\n" + colours, 6, "column 3: a row is a bar, 3 cells and a bar"},
+        {head + "|abc| x\n|def|\n" + colours, 6, "after the row's closing bar"},
+        {head + "|a\u20ACc|\n|def|\n" + colours, 6, "U+20AC is not a code page 437 character"},
+        {head + "|a\xFF" "c|\n|def|\n" + colours, 6, "not UTF-8"},
+        {head + "|a\\x4|\n|def|\n" + colours, 6, "backslash"},
+        {head + chars + "colours\n|aba|\n|aaa|\n", 9, "'b' is not a palette key"},
+        {head + chars + "colours\n|aaa|\n", 9, "ends inside a block"},
+        {head + chars + colours + "|aaa|\n", 11, "after the last row"},
+        {"", 0, "the format line"},
+    };
+    for (const auto &c : cases) {
+        remove(picture.c_str());
+        std::string source = WriteTestFile(c.text, ".vpic");
+        ToolRun run = Vspic("build " + source + " " + picture);
+        EXPECT_EQ(run.status, 1) << c.text;
+        EXPECT_EQ(run.output.rfind("vspic: " + source + ":" + std::to_string(c.line) + ": ", 0), 0u) << run.output;
+        EXPECT_NE(run.output.find(c.pWords), std::string::npos) << c.text << run.output;
+        EXPECT_FALSE(std::filesystem::exists(picture)) << c.text;
+    }
+    ToolRun text = Vspic("text " + WriteTestFile("[Vostrel]\n2\n[Surface]\n1\n1\nab") + " " + TestFile("_not.vpic"));
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.output, "ERROR: The format of this file is too new\n");
+    EXPECT_FALSE(std::filesystem::exists(TestFile("_not.vpic")));
+    for (const char *pArgs : {"", "draw a b", "build only-one"})
+        EXPECT_EQ(Vspic(pArgs).status, 2) << pArgs;
+    EXPECT_NE(Vspic("").output.find("usage: vspic build"), std::string::npos);
+    ToolRun missing = Vspic("build files_no_such_source.vpic " + picture);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.output.find("cannot open"), std::string::npos) << missing.output;
+}
+
+TEST(Vspic, EveryPictureInAssetsIsWhatItsCommittedSourceBuilds)
+{
+    std::set<std::string> sources = AssetNames(".vpic");
+    ASSERT_FALSE(sources.empty()) << "no picture sources in " << ASSETS;
+    for (const std::string &name : sources) {
+        ToolRun run = Vspic("build " + ASSETS + name + ".vpic " + TestFile("_" + name + ".v_s"));
+        ASSERT_EQ(run.status, 0) << name << ".vpic: " << run.output;
+        EXPECT_TRUE(std::filesystem::exists(ASSETS + name + ".v_s") && ReadBytes(TestFile("_" + name + ".v_s")) == ReadBytes(ASSETS + name + ".v_s"))
+            << "assets/" << name << ".v_s is not what assets/" << name << ".vpic builds; rebuild it with vspic";
+    }
+    for (const std::string &name : AssetNames(".v_s"))
+        EXPECT_TRUE(sources.count(name)) << "assets/" << name << ".v_s has no source";
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/gamescreen.h"
 #include "game/mainflow.h"
@@ -40,6 +41,39 @@ inline void RunScript(int extraFrames = 3)
         GameFrame();
     for (int i = 0; i < extraFrames && g_gameState != GAME_STATE_QUIT; i++)
         GameFrame();
+}
+
+// Whether one of the frames presented since the given count (and still kept) shows the text; the
+// shade that shows through the blanks of a text on a dialog reads as blanks.
+inline bool ShownSince(int frameCount, const std::string &text)
+{
+    const HeadlessFrame *pFrame;
+    for (int back = 0; back < HeadlessFrameCount() - frameCount && (pFrame = HeadlessGetFrame(back)); back++)
+        for (int y = 0; y < pFrame->m_rows; y++) {
+            std::string row;
+            for (int x = 0; x < pFrame->m_cols; x++)
+                row += HeadlessCellAt(x, y, pFrame).m_ch == 0xB2 ? ' ' : (char)HeadlessCellAt(x, y, pFrame).m_ch;
+            if (row.find(text) != std::string::npos)
+                return true;
+        }
+    return false;
+}
+
+// The types waiting in a structure's build queue, first first.
+inline std::vector<int> Queued(const Structure *pStructure)
+{
+    std::vector<int> types;
+    for (const BuildNode *pNode = pStructure->m_pQueue->m_pFirst; pNode; pNode = pNode->m_pNext)
+        types.push_back(pNode->m_eType);
+    return types;
+}
+
+// A structure standing on the planet as if it had been built there.
+inline Structure *AddStructure(Planet *pPlanet, int type)
+{
+    Structure *pStructure = nullptr;
+    EXPECT_EQ(StructureCreate(&pStructure, pPlanet, type), 0);
+    return pPlanet->m_ppStructure[pPlanet->m_cStructure++] = pStructure;
 }
 
 class ScreenWorld : public motion_test::World {
@@ -97,6 +131,8 @@ protected:
         Press(x, y);
         Release();
     }
+
+    static std::string LastMessage() { return MessageCount() ? MessageText(MessageCount() - 1) : ""; }
 
     // Zooms into system s from the galaxy, as a double click on its icon does.
     void EnterSystem(int s)

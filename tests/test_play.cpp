@@ -85,26 +85,17 @@ protected:
         GameFrame();
     }
 
-    // Scrolls the main view with the arrow keys until the map cell is near the view's middle, or
-    // as near as the map's edges let it come, and returns where it is on the screen.
+    // Scrolls the main view with the arrow keys to bring the map cell to the view's middle, or as
+    // near as the map's edges let it come, and returns where it is on the screen.
     static Coord Reveal(Coord at)
     {
         Scroller *pView = g_pMainView;
-        int w = pView->m_pView->m_nWidth - 1, h = pView->m_pView->m_nHeight - 1;
-        for (int guard = 0; guard < 300; guard++) {
-            int x = at.m_x - pView->m_nScrollX, y = at.m_y - pView->m_nScrollY;
-            uint32_t key = x < w / 2 - 3 && pView->m_nScrollX > 0                                  ? PLATFORM_VK_LEFT
-                           : x > w / 2 + 3 && pView->m_nScrollX + w < pView->m_pContent->m_nWidth  ? PLATFORM_VK_RIGHT
-                           : y < h / 2 - 3 && pView->m_nScrollY > 0                                ? PLATFORM_VK_UP
-                           : y > h / 2 + 3 && pView->m_nScrollY + h < pView->m_pContent->m_nHeight ? PLATFORM_VK_DOWN
-                                                                                                   : 0;
-            if (!key)
-                return Coord{x, y};
-            HeadlessPressKey(key);
-            RunScript(0);
-        }
-        ADD_FAILURE() << "could not scroll to " << at.m_x << "," << at.m_y;
-        return Coord{0, 0};
+        int dx = at.m_x - pView->m_nScrollX - pView->m_pView->m_nWidth / 2;
+        int dy = at.m_y - pView->m_nScrollY - pView->m_pView->m_nHeight / 2;
+        for (int i = 0; i < abs(dx) + abs(dy); i++)
+            HeadlessPressKey(i < abs(dx) ? (dx < 0 ? PLATFORM_VK_LEFT : PLATFORM_VK_RIGHT) : (dy < 0 ? PLATFORM_VK_UP : PLATFORM_VK_DOWN));
+        RunScript(0);
+        return Coord{at.m_x - pView->m_nScrollX, at.m_y - pView->m_nScrollY};
     }
 
     static void ClickMap(Coord at, bool twice = false)
@@ -148,26 +139,13 @@ protected:
     // dialog's shading through.
     static int ShownEnergy()
     {
-        int x, y;
-        for (int back = 0; back < HEADLESS_FRAMES_KEPT && HeadlessGetFrame(back); back++) {
-            if (!HeadlessFindText("Energy:", &x, &y, HeadlessGetFrame(back)))
-                continue;
-            std::string digits;
-            for (int i = x + 7; i < x + 14; i++) {
-                unsigned ch = HeadlessCellAt(i, y, HeadlessGetFrame(back)).m_ch;
-                digits += ch >= '0' && ch <= '9' ? std::string(1, (char)ch) : "";
-            }
-            return digits.empty() ? -1 : atoi(digits.c_str());
-        }
-        return -1;
-    }
-
-    static std::vector<int> Queued(const Structure *pStructure)
-    {
-        std::vector<int> types;
-        for (const BuildNode *pNode = pStructure->m_pQueue->m_pFirst; pNode; pNode = pNode->m_pNext)
-            types.push_back(pNode->m_eType);
-        return types;
+        int x = 0, y = 0, back = 0, energy = -1;
+        while (HeadlessGetFrame(back) && !HeadlessFindText("Energy:", &x, &y, HeadlessGetFrame(back)))
+            back++;
+        for (int i = x + 7; HeadlessGetFrame(back) && i < x + 14; i++)
+            if (unsigned ch = HeadlessCellAt(i, y, HeadlessGetFrame(back)).m_ch; ch >= '0' && ch <= '9')
+                energy = (energy < 0 ? 0 : energy * 10) + (int)(ch - '0');
+        return energy;
     }
 
     std::unique_ptr<UiHarness> m_pUi;
@@ -180,7 +158,7 @@ protected:
 TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
 {
     StartGame(false);
-    Planet *pHomePlanet = m_pHomePlanet, *pNear = m_pNear;
+    Planet *pHomePlanet = m_pHomePlanet, *pNear = m_pNear;  // for the conditions below
 
     // The home system, chosen on the galaxy map and zoomed into; the home planet and its close-up.
     ClickMap(m_icon);

@@ -2,8 +2,6 @@
 // comes back every turn while no rival holds a colony, and defeat, which tears the game down in the
 // middle of the turn.
 #include "game/console.h"
-#include "game/structure.h"
-#include "game/world.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {
@@ -12,25 +10,8 @@ namespace {
 using ColonyCount = motion_test::World;
 using EndOfTurn = ScreenWorld;
 
-// The screen shows the text in one of the frames presented since the given count.
-bool ShownSince(int frameCount, const char *pText)
-{
-    int x, y;
-    for (int back = 0; back < HeadlessFrameCount() - frameCount && back < HEADLESS_FRAMES_KEPT; back++)
-        if (HeadlessFindText(pText, &x, &y, HeadlessGetFrame(back)))
-            return true;
-    return false;
-}
-
 // The " OK " of a message box on the 80 x 50 screen.
 void ScriptOk() { HeadlessClick(39, 30); }
-
-Structure *AddStructure(Planet *pPlanet, int type)
-{
-    Structure *pStructure = nullptr;
-    StructureCreate(&pStructure, pPlanet, type);
-    return pPlanet->m_ppStructure[pPlanet->m_cStructure++] = pStructure;
-}
 
 TEST_F(ColonyCount, AColonyCountsOffOnceFreedOnlyWhenThePlanetHasNoOtherAndNeverBelowNothing)
 {
