@@ -3,7 +3,6 @@
 // system map, zooming, and the gates.
 #include <cstring>
 
-#include "game/files.h"
 #include "game/window.h"
 #include "tests/test_gamescreen_world.h"
 
@@ -13,17 +12,6 @@ namespace {
 using motion_test::AddShip;
 using Maps = ScreenWorld;
 using MapDrags = ScreenWorld;
-
-// Whether a map cell was drawn from the picture's cells.
-bool DrawnFrom(Cell cell, const char *pFile)
-{
-    Surface *pPicture = LoadSurfaceFile(pFile);
-    bool found = false;
-    for (int i = 0; i < pPicture->m_nWidth * pPicture->m_nHeight; i++)
-        found |= cell.m_ch == pPicture->m_pCells[i].m_ch && cell.m_attr == pPicture->m_pCells[i].m_attr;
-    DestroySurface(&pPicture);
-    return found;
-}
 
 TEST_F(Maps, AGalaxyClickSelectsTheSystemUnderItAndWarpLinesLeaveOnlyTheSelectedOne)
 {
@@ -80,7 +68,7 @@ TEST_F(Maps, OnlySeenPlanetsAreClickedAndOnlyThePlayersOfferTheBuildButtons)
     EXPECT_EQ(g_cSideButtons, 0);
 }
 
-TEST_F(Maps, GatesAndFleetsAreSelectedOnlyWhereTheyStandAndRecallSendsThePlayersFleetHome)
+TEST_F(Maps, GatesAndFleetsAreSelectedOnlyWhereTheyStand)
 {
     EnterSystem(0);
     Click(1, 1);
@@ -94,10 +82,6 @@ TEST_F(Maps, GatesAndFleetsAreSelectedOnlyWhereTheyStandAndRecallSendsThePlayers
     EXPECT_EQ(pFleet->m_bSelected, 1);
     EXPECT_EQ(Gate(0, 0)->m_bHighlight, 0);
     EXPECT_NE(PanelText().find("Fleet ID:\n  " + std::to_string(pFleet->m_iId)), std::string::npos) << PanelText();
-    ASSERT_EQ(g_cSideButtons, 2);
-    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);  // "  RECALL    "
-    EXPECT_EQ(pFleet->m_eState, FLEET_LAUNCH);
-    EXPECT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 0));
     Click(41, 40);  // beside the fleet
     EXPECT_EQ(g_pSelFleet, nullptr);
     EXPECT_EQ(pFleet->m_bSelected, 0);
@@ -156,7 +140,7 @@ TEST_F(MapDrags, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrA
     EXPECT_EQ(pHold->m_pTargetPlanet, PlanetAt(0, 1));
 }
 
-TEST_F(MapDrags, TheLineIsLengthenedRedOverSpaceGreenOverObjectsAndEveryFrameGivesTheOrderAgain)
+TEST_F(MapDrags, OverSpaceTheLineIsLengthenedAndEveryFrameOfTheDragGivesTheOrderAgain)
 {
     EnterSystem(0);
     Fleet *pFleet = SpaceFleet(0, 0, Coord{30, 30}, {V_TYPE_SHIP_DRONE});
@@ -171,12 +155,8 @@ TEST_F(MapDrags, TheLineIsLengthenedRedOverSpaceGreenOverObjectsAndEveryFrameGiv
     }
     EXPECT_EQ(std::make_pair(pFleet->m_dest.m_x, pFleet->m_dest.m_y), std::make_pair(27, 40));
     EXPECT_EQ(pFleet->m_eState, FLEET_LAUNCH);
-    EXPECT_TRUE(DrawnFrom(MapCell(SystemAt(0), 30, 32), "../assets/redgradient.v_s"));
-    EXPECT_FALSE(DrawnFrom(MapCell(SystemAt(0), 30, 32), "../assets/greengradient.v_s"));
     PlanetAt(0, 2)->m_bFlags = PLANET_KNOWN;  // at (60, 60)
     Press(61, 61);
-    EXPECT_TRUE(DrawnFrom(MapCell(SystemAt(0), 45, 45), "../assets/greengradient.v_s"));
-    EXPECT_FALSE(DrawnFrom(MapCell(SystemAt(0), 45, 45), "../assets/redgradient.v_s"));
     EXPECT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 2));
     Press(50, 30);
     EXPECT_EQ(pFleet->m_pTargetFleet, pOther);

@@ -154,7 +154,6 @@ protected:
         return text.erase(text.find_last_not_of(" \n") + 1);
     }
 
-    static Cell MapCell(System *pSystem, int x, int y) { return pSystem->m_pMap->m_pCells[y * 100 + x]; }
 
     std::unique_ptr<UiHarness> m_pUi;
 };

@@ -215,7 +215,7 @@ TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaitsOrKeepsThe
     ClickItem(1);
     Push(QUEUE_AT);  // queues, and with nothing waiting before opens no queue dialog and keeps the choice
     Push(BUILD_AT);
-    Push(QUEUE_AT);  // the queue holds a drone: it is shown, and the choice is forgotten
+    Push(QUEUE_AT);  // ships wait now: the queue is shown, and the choice is forgotten
     Push(EXIT_AT);
     Push(BUILD_AT);
     Push(SHIP_DONE_AT);
