@@ -135,6 +135,7 @@ TEST(LoadSurfaceFileDeathTest, EveryFaultPrintsItsMessageClosesTheFileAndExitsWi
         {" [Vostrel]\n1\n[Surface]\n1\n1\nab", NOT_VOSTREL},
         {"[Vostrel]\0\n1\n[Surface]\n1\n1\nab"s, NOT_VOSTREL},
         {"[Vostrel]\n0\n[Surface]\n1\n1\nab", TOO_OLD},
+        {"[Vostrel]\nnew\n[Surface]\n1\n1\nab", TOO_OLD},  // no digits read as 0
         {"[Vostrel]\n2\n[Surface]\n1\n1\nab", TOO_NEW},
         {"[Vostrel]\n99999999999999999999999\n[Surface]\n1\n1\nab", TOO_NEW},
         {"[Vostrel]\n1\n[Surfaces]\n1\n1\nab", BAD_TAG},
@@ -145,6 +146,8 @@ TEST(LoadSurfaceFileDeathTest, EveryFaultPrintsItsMessageClosesTheFileAndExitsWi
         // Sizes below one, or whose cells cannot be counted: not a picture at all, and the size
         // check of the cell buffer is never reached.
         {"[Vostrel]\n1\n[Surface]\n0\n2\nabcd", NOT_VOSTREL},
+        {"[Vostrel]\n1\n[Surface]\n2\n-1\nabcd", NOT_VOSTREL},
+        {"[Vostrel]\n1\n[Surface]\nwide\n1\nabcd", NOT_VOSTREL},
         {"[Vostrel]\n1\n[Surface]\n65536\n65536\nabcd", NOT_VOSTREL},
         {"[Vostrel]\n1\n[Surface]\n2147483648\n1\nabcd", NOT_VOSTREL},
         {"[Vostrel]\n1\n[Surface]\n1\n99999999999999999999999\nabcd", NOT_VOSTREL},
@@ -194,7 +197,8 @@ TEST(Vspic, FaultySourcesAreRefusedWithTheirLineAndLeaveNothing)
 {
     const std::string head = "vspic 1\nsize 3 2\npalette\na 0F\nchars\n", chars = "|abc|\n|def|\n",
                       colours = "colours\n|aaa|\n|aaa|\n", picture = TestFile(".v_s");
-    EXPECT_EQ(Vspic("build " + WriteTestFile(head + chars + colours, ".vpic") + " " + picture).status, 0);  // the faults spoil it
+    // The good source that the faults spoil builds.
+    EXPECT_EQ(Vspic("build " + WriteTestFile(head + chars + colours, ".vpic") + " " + picture).status, 0);
     const struct {
         std::string text;
         int line;
@@ -224,9 +228,10 @@ TEST(Vspic, EveryPictureInAssetsIsWhatItsCommittedSourceBuilds)
     std::set<std::string> sources = AssetNames(".vpic");
     ASSERT_FALSE(sources.empty()) << "no picture sources in " << ASSETS;
     for (const std::string &name : sources) {
-        ToolRun run = Vspic("build " + ASSETS + name + ".vpic " + TestFile("_" + name + ".v_s"));
+        std::string built = TestFile("_" + name + ".v_s"), committed = ASSETS + name + ".v_s";
+        ToolRun run = Vspic("build " + ASSETS + name + ".vpic " + built);
         ASSERT_EQ(run.status, 0) << name << ".vpic: " << run.output;
-        EXPECT_TRUE(std::filesystem::exists(ASSETS + name + ".v_s") && ReadBytes(TestFile("_" + name + ".v_s")) == ReadBytes(ASSETS + name + ".v_s"))
+        EXPECT_TRUE(std::filesystem::exists(committed) && ReadBytes(built) == ReadBytes(committed))
             << "assets/" << name << ".v_s is not what assets/" << name << ".vpic builds; rebuild it with vspic";
     }
     for (const std::string &name : AssetNames(".v_s"))

@@ -2,6 +2,8 @@
 // window manager on the headless display, the catalogues, maps and icons for every system, the
 // galaxy in the main view, the map state reset as a new game resets it. A test either calls the
 // map handlers as the game loop calls them or scripts the mouse and runs frames of the game loop.
+// The screen, panel, turn-end and played-game tests share it, with the readers of frames and build
+// queues below.
 #pragma once
 
 #include <filesystem>
@@ -43,19 +45,27 @@ inline void RunScript(int extraFrames = 3)
         GameFrame();
 }
 
-// Whether one of the frames presented since the given count (and still kept) shows the text; the
-// shade that shows through the blanks of a text on a dialog reads as blanks.
+// A row of a surface, or of a presented frame (the last one when none is given), trailing blanks
+// cut; the shade that shows through the blanks of a text on a dialog reads as blanks.
+inline std::string Row(const Surface *pSurface, int x, int y, int n, const HeadlessFrame *pFrame = nullptr)
+{
+    std::string text;
+    for (int i = x; i < x + n; i++) {
+        unsigned char ch =
+            pSurface ? pSurface->m_pCells[y * pSurface->m_nWidth + i].m_ch : HeadlessCellAt(i, y, pFrame).m_ch;
+        text += ch == 0xB2 ? ' ' : (char)ch;
+    }
+    return text.erase(text.find_last_not_of(' ') + 1);
+}
+
+// Whether one of the frames presented since the given count (and still kept) shows the text.
 inline bool ShownSince(int frameCount, const std::string &text)
 {
     const HeadlessFrame *pFrame;
     for (int back = 0; back < HeadlessFrameCount() - frameCount && (pFrame = HeadlessGetFrame(back)); back++)
-        for (int y = 0; y < pFrame->m_rows; y++) {
-            std::string row;
-            for (int x = 0; x < pFrame->m_cols; x++)
-                row += HeadlessCellAt(x, y, pFrame).m_ch == 0xB2 ? ' ' : (char)HeadlessCellAt(x, y, pFrame).m_ch;
-            if (row.find(text) != std::string::npos)
+        for (int y = 0; y < pFrame->m_rows; y++)
+            if (Row(nullptr, 0, y, pFrame->m_cols, pFrame).find(text) != std::string::npos)
                 return true;
-        }
     return false;
 }
 

@@ -20,18 +20,6 @@ const Coord EXIT_AT = {58, 31}, FIRST_AT = {54, 18}, UP_AT = {54, 20}, DOWN_AT =
 void Push(Coord at) { HeadlessClick(at.m_x, at.m_y); }
 void ClickItem(int k) { HeadlessClick(LIST_X, 15 + 2 * k); }
 
-// A row of a surface or of a presented frame; the shade that shows through a text's spaces reads
-// as spaces.
-std::string Row(const Surface *pSurface, int x, int y, int n, const HeadlessFrame *pFrame = nullptr)
-{
-    std::string text;
-    for (int i = x; i < x + n; i++) {
-        unsigned char ch = pSurface ? pSurface->m_pCells[y * pSurface->m_nWidth + i].m_ch : HeadlessCellAt(i, y, pFrame).m_ch;
-        text += ch == 0xB2 ? ' ' : (char)ch;
-    }
-    return text.erase(text.find_last_not_of(' ') + 1);
-}
-
 bool AnyFrameShows(const char *pText) { return ShownSince(0, pText); }
 
 // The player's home planet selected, as its panel's build buttons find it.
@@ -82,7 +70,6 @@ TEST_F(BuildPanels, TheResourcesPanelAndTheExistingCountOfAStructurePanel)
     EXPECT_EQ(Row(pBody, 47, 12, 13), "Existing:");
     EXPECT_EQ(Row(pBody, 47, 13, 13), "   2");
     EXPECT_EQ(Row(pBody, 1, 16, 24), "Energy:   900");
-    EXPECT_EQ(CountExistingStructures(m_pTerra, V_TYPE_SHIPYARD), 0);
     DestroySurface(&pBody);
 }
 
@@ -97,8 +84,8 @@ int ListUpdate(Dialog *pDialog)
 {
     Coord pos = {pDialog->m_x, pDialog->m_y};
     s_frame++;
-    HandleListClick(pDialog->m_pContent, &pos, s_pList, s_ppItems, BUILD_LIST_ITEMS, &s_sel.m_bPressed, &s_sel.m_pCurrent,
-                    &s_sel.m_iSelected, &s_sel.m_iPrevious, [](int index, Surface *pBody) {
+    HandleListClick(pDialog->m_pContent, &pos, s_pList, s_ppItems, BUILD_LIST_ITEMS, &s_sel.m_bPressed,
+                    &s_sel.m_pCurrent, &s_sel.m_iSelected, &s_sel.m_iPrevious, [](int index, Surface *pBody) {
                         s_calls++;
                         s_callFrame = s_frame;
                         ShowStructTypeInfo(index, pBody);
@@ -113,7 +100,10 @@ int RunList(int frames)
     return RunListDialog(s_ppItems, BUILD_LIST_ITEMS, &s_pList, LIST_MODE_BUILD, ListUpdate);
 }
 
-int Lit() { return (int)std::count_if(s_ppItems, s_ppItems + BUILD_LIST_ITEMS, [](Button *p) { return p->m_bHighlighted; }); }
+int Lit()
+{
+    return (int)std::count_if(s_ppItems, s_ppItems + BUILD_LIST_ITEMS, [](Button *p) { return p->m_bHighlighted; });
+}
 
 TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
 {
@@ -139,6 +129,16 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     EXPECT_EQ(Lit(), 1);
     EXPECT_TRUE(s_ppItems[5]->m_bHighlighted);
 
+    // A press released off the list still chooses its entry, at the release.
+    HeadlessMoveMouse(LIST_X, 17, PLATFORM_BUTTON_LEFT);
+    HeadlessMoveMouse(70, 45, PLATFORM_BUTTON_LEFT);
+    HeadlessMoveMouse(70, 45, 0);
+    EXPECT_EQ(RunList(5), 1);
+    EXPECT_EQ(s_calls, 3);
+    EXPECT_EQ(s_callFrame, 3);
+    EXPECT_EQ(s_sel.m_iSelected, 1);
+    EXPECT_EQ(Lit(), 1);
+
     // Events left from before the dialog, and a second one of the list's own, swallow no click.
     PostMouseEvent(EV_LEFT_BUTTON, 3, 3, 0, 0, g_pScreen, &g_eventQueue);
     PostMouseEvent(EV_MOUSE_UP, 3, 3, 0, 0, g_pScreen, &g_eventQueue);
@@ -146,7 +146,7 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     HeadlessDoubleClick(LIST_X, 15 + 2 * 6);
     ClickItem(0);
     EXPECT_EQ(RunList(10), 1);
-    EXPECT_EQ(s_calls, 5);
+    EXPECT_EQ(s_calls, 6);
     EXPECT_EQ(s_sel.m_iSelected, 0);
     EXPECT_EQ(g_eventQueue.m_nCount, 0);
 
@@ -235,7 +235,7 @@ TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaitsOrKeepsThe
     EXPECT_EQ(motion_test::CountMessages("Ship queued for construction."), 4);
 }
 
-TEST_F(BuildPanels, TheQueueDialogShowsBarsAndItsArrowsMoveTheShipAfterTheOneInProduction)
+TEST_F(BuildPanels, TheQueueDialogShowsBarsScrollsAndItsArrowsMoveTheShipAfterTheOneInProduction)
 {
     Structure *pYard = AddStructure(m_pTerra, V_TYPE_SHIPYARD);
     m_pTerra->m_iEnergy = m_pTerra->m_iMatter = 10000;
@@ -257,6 +257,17 @@ TEST_F(BuildPanels, TheQueueDialogShowsBarsAndItsArrowsMoveTheShipAfterTheOneInP
     EXPECT_EQ(HeadlessCellAt(LAST_AT.m_x, LAST_AT.m_y, pOpen).m_ch, 'V');
     EXPECT_EQ(Queued(pYard), (std::vector<int>{V_TYPE_SHIP_FAST, V_TYPE_SHIP_DRONE}));  // EXIT changes nothing
     EXPECT_EQ(pYard->m_pQueue->m_pFirst->m_iTurns, 3);
+
+    // Ten ships take 20 rows; the view shows 14 of them until the wheel brings the last one in.
+    for (int i = 0; i < 7; i++)
+        ASSERT_EQ(QueueShip(pYard, V_TYPE_SHIP_DRONE), 0);
+    ASSERT_EQ(QueueShip(pYard, V_TYPE_MOTHERSHIP_COLONY), 0);
+    HeadlessMoveMouse(20, 20);
+    HeadlessWheel(20, 20, -120);
+    Push(EXIT_AT);
+    ShowBuildQueueDialog(pYard);
+    EXPECT_EQ(Row(nullptr, 15, 15 + 18 - 6, 11, HeadlessGetFrame(1)), "LG/I Rabbit");
+    EXPECT_EQ(Row(nullptr, 15, 15 + 18 - 6, 11, HeadlessGetFrame(4)), "Rackham Cor");  // before the wheel
 
     const std::vector<int> three = {V_TYPE_SHIP_FAST, V_TYPE_SHIP_DRONE, V_TYPE_SHIP_HEAVY};
     const struct {

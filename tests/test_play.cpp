@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <algorithm>
 #include <functional>
 
 #include "game/game.h"
@@ -42,10 +41,11 @@ protected:
         alarm(0);
     }
 
-    // A new game as the main menu starts one, on the first galaxy whose home system has an
-    // unowned planet near the home planet with an empty cell short of it from which a fleet sees
-    // it, and (when asked) a paired gate close enough to the home planet to drag to.
-    void StartGame(bool withGate)
+    // A new game as the main menu starts one, played as far as the home planet's close-up, on the
+    // first galaxy whose home system has an unowned planet near the home planet with an empty cell
+    // short of it from which a fleet sees it, and (when asked) a paired gate close enough to the
+    // home planet to drag to.
+    void StartOnTheHomePlanet(bool withGate)
     {
         for (unsigned seed = 1; seed < 2000 && !m_pNear; seed++) {
             RandSeed(seed);
@@ -53,20 +53,30 @@ protected:
             m_pHome = g_pUniverse->m_ppSystem[0];
             m_pHomePlanet = m_pHome->m_ppPlanet[0];
             Coord home = m_pHomePlanet->m_pos;
+            auto empty = [&](Coord at) {  // no planet or gate on the cell or beside it
+                for (int i = 0; i < m_pHome->m_cPlanet + m_pHome->m_cGate; i++) {
+                    Coord p = i < m_pHome->m_cPlanet ? m_pHome->m_ppPlanet[i]->m_pos
+                                                     : m_pHome->m_ppGate[i - m_pHome->m_cPlanet]->m_pos;
+                    if (abs(at.m_x - p.m_x - 1) <= 3 && abs(at.m_y - p.m_y - 1) <= 3)
+                        return false;
+                }
+                return true;
+            };
             m_pGate = nullptr;
-            std::vector<Coord> taken;  // planets and gates, with a cell around them
-            for (int i = 0; i < m_pHome->m_cPlanet + m_pHome->m_cGate; i++)
-                taken.push_back(i < m_pHome->m_cPlanet ? m_pHome->m_ppPlanet[i]->m_pos : m_pHome->m_ppGate[i - m_pHome->m_cPlanet]->m_pos);
-            for (int g = 0; g < m_pHome->m_cGate; g++)
-                if (Warpgate *pGate = m_pHome->m_ppGate[g]; pGate->m_pPair && abs(pGate->m_pos.m_x - home.m_x) < 40 && abs(pGate->m_pos.m_y - home.m_y) < 24)
+            for (int g = 0; g < m_pHome->m_cGate; g++) {
+                Warpgate *pGate = m_pHome->m_ppGate[g];
+                if (pGate->m_pPair && abs(pGate->m_pos.m_x - home.m_x) < 40 && abs(pGate->m_pos.m_y - home.m_y) < 24)
                     m_pGate = pGate;
+            }
             for (int i = 1; i < m_pHome->m_cPlanet && (m_pGate || !withGate) && !m_pNear; i++) {
-                Coord p = m_pHome->m_ppPlanet[i]->m_pos;
+                Planet *pPlanet = m_pHome->m_ppPlanet[i];
+                Coord p = pPlanet->m_pos;
                 double d = Distance(p, home);  // both ends of a drag must fit in the view at once
-                m_lookout = {p.m_x + (int)lround((home.m_x - p.m_x) * 12 / d), p.m_y + (int)lround((home.m_y - p.m_y) * 12 / d)};
-                bool empty = std::none_of(taken.begin(), taken.end(), [&](Coord t) { return abs(m_lookout.m_x - t.m_x - 1) <= 3 && abs(m_lookout.m_y - t.m_y - 1) <= 3; });
-                if (d >= 20 && d <= 32 && !m_pHome->m_ppPlanet[i]->m_pOwner && abs(p.m_y - home.m_y) <= 24 && Distance(m_lookout, home) >= 8 && empty)
-                    m_pNear = m_pHome->m_ppPlanet[i];
+                m_lookout = {p.m_x + (int)lround((home.m_x - p.m_x) * 12 / d),
+                             p.m_y + (int)lround((home.m_y - p.m_y) * 12 / d)};
+                if (d >= 20 && d <= 32 && !pPlanet->m_pOwner && abs(p.m_y - home.m_y) <= 24 &&
+                    Distance(m_lookout, home) >= 8 && empty(m_lookout))
+                    m_pNear = pPlanet;
             }
         }
         ASSERT_NE(m_pNear, nullptr);
@@ -75,6 +85,15 @@ protected:
         m_home = Coord{m_pHomePlanet->m_pos.m_x + 1, m_pHomePlanet->m_pos.m_y + 1};
         m_nearCell = Coord{m_pNear->m_pos.m_x + 1, m_pNear->m_pos.m_y + 1};
         GameFrame();
+        // The home system, chosen on the galaxy map and zoomed into; the home planet and its close-up.
+        ClickMap(m_icon);
+        EXPECT_EQ(g_pSelSystem, m_pHome);
+        ClickMap(m_icon, true);
+        ASSERT_EQ(g_viewMode, VIEW_SYSTEM);
+        ClickMap(m_home);
+        EXPECT_EQ(g_pSelPlanet, m_pHomePlanet);
+        ClickMap(m_home, true);
+        ASSERT_EQ(g_viewMode, VIEW_PLANET);
     }
 
     // Scrolls the main view with the arrow keys to bring the map cell to the view's middle, or as
@@ -85,7 +104,8 @@ protected:
         int dx = at.m_x - pView->m_nScrollX - pView->m_pView->m_nWidth / 2;
         int dy = at.m_y - pView->m_nScrollY - pView->m_pView->m_nHeight / 2;
         for (int i = 0; i < abs(dx) + abs(dy); i++)
-            HeadlessPressKey(i < abs(dx) ? (dx < 0 ? PLATFORM_VK_LEFT : PLATFORM_VK_RIGHT) : (dy < 0 ? PLATFORM_VK_UP : PLATFORM_VK_DOWN));
+            HeadlessPressKey(i < abs(dx) ? (dx < 0 ? PLATFORM_VK_LEFT : PLATFORM_VK_RIGHT)
+                                         : (dy < 0 ? PLATFORM_VK_UP : PLATFORM_VK_DOWN));
         RunScript(0);
         return Coord{at.m_x - pView->m_nScrollX, at.m_y - pView->m_nScrollY};
     }
@@ -103,7 +123,8 @@ protected:
         Coord middle = Reveal(Coord{(from.m_x + to.m_x) / 2, (from.m_y + to.m_y) / 2});
         Coord a = {from.m_x - (from.m_x + to.m_x) / 2 + middle.m_x, from.m_y - (from.m_y + to.m_y) / 2 + middle.m_y};
         Coord b = {to.m_x - from.m_x + a.m_x, to.m_y - from.m_y + a.m_y};
-        ASSERT_TRUE(a.m_x >= 5 && a.m_x < 58 && a.m_y >= 5 && a.m_y < 35 && b.m_x >= 5 && b.m_x < 58 && b.m_y >= 5 && b.m_y < 35);
+        for (Coord end : {a, b})
+            ASSERT_TRUE(end.m_x >= 5 && end.m_x < 58 && end.m_y >= 5 && end.m_y < 35) << "a drag end off the view";
         HeadlessDrag(a.m_x, a.m_y, b.m_x, b.m_y);
         RunScript();
     }
@@ -149,18 +170,8 @@ protected:
 
 TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
 {
-    StartGame(false);
+    StartOnTheHomePlanet(false);
     Planet *pHomePlanet = m_pHomePlanet, *pNear = m_pNear;  // for the conditions below
-
-    // The home system, chosen on the galaxy map and zoomed into; the home planet and its close-up.
-    ClickMap(m_icon);
-    EXPECT_EQ(g_pSelSystem, m_pHome);
-    ClickMap(m_icon, true);
-    ASSERT_EQ(g_viewMode, VIEW_SYSTEM);
-    ClickMap(m_home);
-    EXPECT_EQ(g_pSelPlanet, pHomePlanet);
-    ClickMap(m_home, true);
-    ASSERT_EQ(g_viewMode, VIEW_PLANET);
 
     // A Shipyard and an Energy Harvester through "Build Struct".
     int energy = pHomePlanet->m_iEnergy;
@@ -234,13 +245,8 @@ TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
 
 TEST_F(Play, TwoHundredTurnsWithAColonyFoundedAndAWarpJumpEndCleanly)
 {
-    StartGame(true);
+    StartOnTheHomePlanet(true);
     Warpgate *pGate = m_pGate;
-    ClickMap(m_icon);
-    ClickMap(m_icon, true);
-    ClickMap(m_home);
-    ClickMap(m_home, true);
-    ASSERT_EQ(g_viewMode, VIEW_PLANET);
     Use("Build Struct", {ListEntry(2), BUILD, DONE});
 
     // Two drones and a Colony Mothership: the first drone warps, the second looks out for the near
