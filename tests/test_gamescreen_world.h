@@ -2,18 +2,17 @@
 // window manager on the headless display, the catalogues, maps and icons for every system, the
 // galaxy in the main view, the map state reset as a new game resets it. A test either calls the
 // map handlers as the game loop calls them or scripts the mouse and runs frames of the game loop.
+// The screen, panel, turn-end and played-game tests share it, with the readers of frames and build
+// queues below.
 #pragma once
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "game/evutils.h"
 #include "game/gamescreen.h"
 #include "game/mainflow.h"
-#include "game/ship.h"
 #include "game/structure.h"
 #include "game/turn.h"
 #include "tests/motion_world.h"
@@ -25,10 +24,8 @@ namespace screens_test {
 // build's testrun directory, so the build directory gets a link to the sources' pictures.
 inline void LinkAssets()
 {
-    std::string link = std::string(VOSTREL_BINARY_DIR) + "/assets";
-    struct stat st;
-    if (lstat(link.c_str(), &st) != 0)
-        (void)!symlink(VOSTREL_SOURCE_DIR "/assets", link.c_str());
+    std::error_code alreadyThere;
+    std::filesystem::create_directory_symlink(VOSTREL_SOURCE_DIR "/assets", VOSTREL_BINARY_DIR "/assets", alreadyThere);
 }
 
 // One frame of the game loop, paced as the program paces it.
@@ -48,6 +45,47 @@ inline void RunScript(int extraFrames = 3)
         GameFrame();
 }
 
+// A row of a surface, or of a presented frame (the last one when none is given), trailing blanks
+// cut; the shade that shows through the blanks of a text on a dialog reads as blanks.
+inline std::string Row(const Surface *pSurface, int x, int y, int n, const HeadlessFrame *pFrame = nullptr)
+{
+    std::string text;
+    for (int i = x; i < x + n; i++) {
+        unsigned char ch =
+            pSurface ? pSurface->m_pCells[y * pSurface->m_nWidth + i].m_ch : HeadlessCellAt(i, y, pFrame).m_ch;
+        text += ch == 0xB2 ? ' ' : (char)ch;
+    }
+    return text.erase(text.find_last_not_of(' ') + 1);
+}
+
+// Whether one of the frames presented since the given count (and still kept) shows the text.
+inline bool ShownSince(int frameCount, const std::string &text)
+{
+    const HeadlessFrame *pFrame;
+    for (int back = 0; back < HeadlessFrameCount() - frameCount && (pFrame = HeadlessGetFrame(back)); back++)
+        for (int y = 0; y < pFrame->m_rows; y++)
+            if (Row(nullptr, 0, y, pFrame->m_cols, pFrame).find(text) != std::string::npos)
+                return true;
+    return false;
+}
+
+// The types waiting in a structure's build queue, first first.
+inline std::vector<int> Queued(const Structure *pStructure)
+{
+    std::vector<int> types;
+    for (const BuildNode *pNode = pStructure->m_pQueue->m_pFirst; pNode; pNode = pNode->m_pNext)
+        types.push_back(pNode->m_eType);
+    return types;
+}
+
+// A structure standing on the planet as if it had been built there.
+inline Structure *AddStructure(Planet *pPlanet, int type)
+{
+    Structure *pStructure = nullptr;
+    EXPECT_EQ(StructureCreate(&pStructure, pPlanet, type), 0);
+    return pPlanet->m_ppStructure[pPlanet->m_cStructure++] = pStructure;
+}
+
 class ScreenWorld : public motion_test::World {
 protected:
     void SetUp() override
@@ -59,17 +97,14 @@ protected:
         ASSERT_EQ(StructCatalogueCreate(), 0);
         g_pUniverse->m_pSurface = CreateSurface(100, 100);
         for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
-            System *pSystem = SystemAt(s);
-            pSystem->m_pMap = CreateSurface(100, 100);
-            FillSurface(pSystem->m_pMap, Cell{' ', 0x0B});
-            pSystem->m_pIcon = CreateSurface(SYSTEM_ICON_SIZE, SYSTEM_ICON_SIZE);
-            FillSurface(pSystem->m_pIcon, Cell{'*', 0x0E});
-            pSystem->m_pos = Coord{10 + 40 * s, 20};
+            SystemAt(s)->m_pMap = CreateSurface(100, 100);
+            FillSurface(SystemAt(s)->m_pMap, Cell{' ', 0x0B});
+            SystemAt(s)->m_pIcon = CreateSurface(SYSTEM_ICON_SIZE, SYSTEM_ICON_SIZE);
+            FillSurface(SystemAt(s)->m_pIcon, Cell{'*', 0x0E});
+            SystemAt(s)->m_pos = Coord{10 + 40 * s, 20};
         }
         g_gameState = GAME_STATE_PLAYING;
         g_viewMode = VIEW_GALAXY;
-        g_pSelSystem = nullptr;
-        g_pSelPlanet = nullptr;
         GameScreenReset();
         m_pUi->BuildMainScreen(g_pUniverse->m_pSurface, EndTurn, ZoomOutButton);
     }
@@ -88,14 +123,14 @@ protected:
         g_pSelPlanet = nullptr;
     }
 
-    // A press on a map cell held for one frame, as the loop hands it over.
+    // A press on a map cell held for one frame, as the loop hands it over; the frame after the
+    // button came up; and both.
     static void Press(int x, int y)
     {
         GameScreenUpdate();
         g_lastClickFrame = g_frameCounter;
         MapClick(x, y, &g_bDragging);
     }
-    // The frame after the button came up.
     static void Release()
     {
         GameScreenUpdate();
@@ -107,6 +142,8 @@ protected:
         Release();
     }
 
+    static std::string LastMessage() { return MessageCount() ? MessageText(MessageCount() - 1) : ""; }
+
     // Zooms into system s from the galaxy, as a double click on its icon does.
     void EnterSystem(int s)
     {
@@ -114,22 +151,19 @@ protected:
         MapDoubleClick();
     }
 
-    // The information panel's text from its second column, rows joined by line feeds, trailing blanks cut.
+    // The information panel's text from its second column, rows joined by line feeds, trailing
+    // blanks cut.
     static std::string PanelText()
     {
         std::string text;
-        for (int y = 0; y < g_pSideBar->m_nHeight; y++) {
-            std::string row;
-            for (int x = 1; x < g_pSideBar->m_nWidth; x++)
-                row += (char)g_pSideBar->m_pCells[y * g_pSideBar->m_nWidth + x].m_ch;
-            row.erase(row.find_last_not_of(' ') + 1);
-            text += row + "\n";
-        }
-        text.erase(text.find_last_not_of('\n') + 1);
-        return text;
+        for (int i = 0; i < g_pSideBar->m_nWidth * g_pSideBar->m_nHeight; i++)
+            text += i % g_pSideBar->m_nWidth == 0 ? '\n' : (char)g_pSideBar->m_pCells[i].m_ch;
+        for (size_t blank; (blank = text.find(" \n")) != std::string::npos;)
+            text.erase(blank, 1);
+        text.erase(0, 1);
+        return text.erase(text.find_last_not_of(" \n") + 1);
     }
 
-    static Cell MapCell(System *pSystem, int x, int y) { return pSystem->m_pMap->m_pCells[y * 100 + x]; }
 
     std::unique_ptr<UiHarness> m_pUi;
 };

@@ -1,52 +1,30 @@
-// The end of a turn as the player sees it: the " End Turn " button, the maps drawn anew, the
-// colonies each company holds, the victory box that comes back every turn while no rival holds a
-// colony, and defeat, which tears the game down in the middle of the turn.
+// The end of a turn as the player sees it: the colonies each company holds, the victory box that
+// comes back every turn while no rival holds a colony, and defeat, which tears the game down in the
+// middle of the turn.
 #include "game/console.h"
-#include "game/structure.h"
-#include "game/world.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {
 namespace {
 
-using motion_test::AddShip;
-using motion_test::CountMessages;
 using ColonyCount = motion_test::World;
 using EndOfTurn = ScreenWorld;
-
-// The screen shows the text in one of the frames presented since the given count.
-bool ShownSince(int frameCount, const char *pText)
-{
-    int x, y;
-    for (int back = 0; back < HeadlessFrameCount() - frameCount && back < HEADLESS_FRAMES_KEPT; back++) {
-        const HeadlessFrame *pFrame = HeadlessGetFrame(back);
-        if (pFrame && HeadlessFindText(pText, &x, &y, pFrame))
-            return true;
-    }
-    return false;
-}
 
 // The " OK " of a message box on the 80 x 50 screen.
 void ScriptOk() { HeadlessClick(39, 30); }
 
-Structure *AddStructure(Planet *pPlanet, int type)
-{
-    Structure *pStructure = nullptr;
-    StructureCreate(&pStructure, pPlanet, type);
-    pPlanet->m_ppStructure[pPlanet->m_cStructure++] = pStructure;
-    return pStructure;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Colonies counted
-
-TEST_F(ColonyCount, ALostColonyCountsOffOnlyOnceItIsFreedAndThePlanetStaysItsCompanys)
+TEST_F(ColonyCount, AColonyCountsOffOnceFreedOnlyWhenThePlanetHasNoOtherAndNeverBelowNothing)
 {
     Planet *pHome = PlanetAt(0, 0);
+    Structure *pFirst = PlanetGetColony(pHome);
+    AddStructure(pHome, V_TYPE_HARVESTER_ENERGY)->m_bDestroyed = 1;
     Structure *pYard = AddStructure(pHome, V_TYPE_SHIPYARD);
-    ASSERT_EQ(Player()->m_cColony, 1);
+    AddStructure(pHome, V_TYPE_COLONY);
+    pFirst->m_bDestroyed = 1;
+    PlanetUpdate(pHome);
+    EXPECT_EQ(Player()->m_cColony, 1);  // a second Colony keeps it a colony
     PlanetGetColony(pHome)->m_bDestroyed = 1;
-    EXPECT_EQ(Player()->m_cColony, 1);   // still standing until the next update frees it
+    EXPECT_EQ(Player()->m_cColony, 1);  // still standing until the next update frees it
     PlanetUpdate(pHome);
     EXPECT_EQ(Player()->m_cColony, 0);
     EXPECT_EQ(PlanetGetColony(pHome), nullptr);
@@ -56,59 +34,11 @@ TEST_F(ColonyCount, ALostColonyCountsOffOnlyOnceItIsFreedAndThePlanetStaysItsCom
     EXPECT_EQ(Rival()->m_cColony, 1);
     PlanetUpdate(pHome);
     EXPECT_EQ(Player()->m_cColony, 0);
-}
 
-TEST_F(ColonyCount, OtherStructuresLostLeaveTheCountAndItNeverGoesBelowNothing)
-{
-    Planet *pHome = PlanetAt(0, 0);
-    AddStructure(pHome, V_TYPE_HARVESTER_ENERGY)->m_bDestroyed = 1;
-    PlanetUpdate(pHome);
-    EXPECT_EQ(Player()->m_cColony, 1);
-
-    Player()->m_cColony = 0;
-    PlanetGetColony(pHome)->m_bDestroyed = 1;
-    PlanetUpdate(pHome);
-    EXPECT_EQ(Player()->m_cColony, 0);
-}
-
-TEST_F(ColonyCount, APlanetWithASecondColonyIsStillAColony)
-{
-    Planet *pHome = PlanetAt(0, 0);
-    Structure *pFirst = PlanetGetColony(pHome);
-    AddStructure(pHome, V_TYPE_COLONY);
-    pFirst->m_bDestroyed = 1;
-    PlanetUpdate(pHome);
-    EXPECT_EQ(Player()->m_cColony, 1);
-    PlanetGetColony(pHome)->m_bDestroyed = 1;
-    PlanetUpdate(pHome);
-    EXPECT_EQ(Player()->m_cColony, 0);
-}
-
-// ---------------------------------------------------------------------------------------------
-// The end-turn button
-
-TEST_F(EndOfTurn, TheButtonLogsTheEndMovesTheWorldAndRedrawsItsMaps)
-{
-    Fleet *pFleet = SpaceFleet(1, 0, Coord{20, 20}, {V_TYPE_SHIP_DRONE});
-    FleetMoveToCoord(pFleet, Coord{20, 90});
-    FillSurface(g_pUniverse->m_pSurface, Cell{' ', 0x0B});
-    int x = -1, y = -1;
-    GameFrame();
-    GameFrame();
-    ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
-    HeadlessClick(x + 3, y);
-    RunScript();
-    EXPECT_EQ(g_pUniverse->m_iTurn, 1);
-    EXPECT_EQ(CountMessages("End of turn\n"), 1);
-    int last = MessageCount() - 1;
-    while (last >= 0 && strcmp(MessageText(last), "End of turn\n") != 0)
-        last--;
-    ASSERT_GE(last, 0);
-    EXPECT_EQ(MessageAttr(last), 15);
-    // The system nobody looks at is drawn where its fleet now is; the galaxy is drawn too.
-    EXPECT_GT(pFleet->m_pos.m_y, 20);
-    EXPECT_EQ(MapCell(SystemAt(1), pFleet->m_pos.m_x, pFleet->m_pos.m_y).m_ch, '*');
-    EXPECT_EQ(g_pUniverse->m_pSurface->m_pCells[20 * 100 + 10].m_ch, '*');
+    Rival()->m_cColony = 0;
+    PlanetGetColony(PlanetAt(0, 3))->m_bDestroyed = 1;
+    PlanetUpdate(PlanetAt(0, 3));
+    EXPECT_EQ(Rival()->m_cColony, 0);
 }
 
 TEST_F(EndOfTurn, VictoryIsAnnouncedEveryTurnWhileNoRivalHoldsAColonyAndTheGameGoesOn)
@@ -118,7 +48,6 @@ TEST_F(EndOfTurn, VictoryIsAnnouncedEveryTurnWhileNoRivalHoldsAColonyAndTheGameG
     int frames = HeadlessFrameCount();
     EndTurn(nullptr);
     EXPECT_FALSE(ShownSince(frames, "VICTORY"));
-
     PlanetGetColony(pRivalHome)->m_bDestroyed = 1;
     for (int turn = 0; turn < 3; turn++) {
         frames = HeadlessFrameCount();
@@ -134,18 +63,28 @@ TEST_F(EndOfTurn, VictoryIsAnnouncedEveryTurnWhileNoRivalHoldsAColonyAndTheGameG
     EXPECT_EQ(g_pUniverse->m_iTurn, 4);
 }
 
-TEST_F(EndOfTurn, LosingTheLastColonyEndsTheGameInTheMiddleOfTheTurn)
+TEST_F(EndOfTurn, LosingTheLastColonyEndsTheGameMidTurnWithNothingOfItLeftToTouch)
 {
+    EnterSystem(0);
+    Click(1, 1);  // the home planet's panel, with its buttons and its hold's list, is on show
+    motion_test::AddShip(PlanetAt(0, 0)->m_pFleet, V_TYPE_SHIP_DRONE);
+    GameScreenUpdate();
+    ASSERT_NE(g_pInfoView, nullptr);
     PlanetGetColony(PlanetAt(0, 0))->m_bDestroyed = 1;
     // Victory would come after defeat: the rival is beaten too, but no second box follows.
     PlanetGetColony(PlanetAt(0, 3))->m_bDestroyed = 1;
-    int frames = HeadlessFrameCount();
+    GameFrame();
+    GameFrame();
+    int x = -1, y = -1, frames = HeadlessFrameCount();
+    ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
+    HeadlessClick(x + 3, y);
     ScriptOk();
-    HeadlessClick(39, 30);   // a second click that a victory box would take
-    EndTurn(nullptr);
+    ScriptOk();  // a second click that a victory box would take
+    for (int i = 0; i < 20 && g_gameState != GAME_STATE_QUIT; i++)
+        GameFrame();
     EXPECT_TRUE(ShownSince(frames, "GAME OVER: All of your colonies have been annihilated."));
     EXPECT_FALSE(ShownSince(frames, "VICTORY"));
-    EXPECT_EQ(HeadlessPendingInput(), 2);   // the second click's press and release are left
+    EXPECT_EQ(HeadlessPendingInput(), 2);  // the second click's press and release are left
     EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
     EXPECT_EQ(g_pUniverse, nullptr);
     EXPECT_EQ(g_ppShipInfo, nullptr);
@@ -154,26 +93,6 @@ TEST_F(EndOfTurn, LosingTheLastColonyEndsTheGameInTheMiddleOfTheTurn)
     EXPECT_EQ(g_pSideBar, nullptr);
     EXPECT_EQ(g_cSideButtons, 0);
     EXPECT_EQ(g_pInfoView, nullptr);
-}
-
-TEST_F(EndOfTurn, DefeatFromTheButtonLeavesTheFrameWithNothingOfTheGameToTouch)
-{
-    EnterSystem(0);
-    Click(1, 1);   // the home planet's panel, with its buttons, is on show
-    AddShip(PlanetAt(0, 0)->m_pFleet, V_TYPE_SHIP_DRONE);
-    GameScreenUpdate();
-    ASSERT_NE(g_pInfoView, nullptr);
-    PlanetGetColony(PlanetAt(0, 0))->m_bDestroyed = 1;
-    GameFrame();
-    GameFrame();
-    int x = -1, y = -1;
-    ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
-    HeadlessClick(x + 3, y);
-    ScriptOk();
-    RunScript();
-    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
-    EXPECT_EQ(g_pUniverse, nullptr);
-    EXPECT_EQ(g_wmViewMode, WM_MODE_NONE);
 }
 
 }  // namespace
