@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -26,34 +26,24 @@
 
 namespace tmuxh {
 
-// Runs a program with its arguments (no shell) and returns what it wrote to standard output.
+// Runs a program with its arguments, each quoted for the shell, and returns its standard output.
 inline std::string Run(const std::vector<std::string> &args, int *pStatus = nullptr)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return "";
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        std::vector<char *> argv;
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
+    std::string command;
+    for (const std::string &arg : args) {
+        command += " '";
+        for (char c : arg)
+            command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += "'";
     }
-    close(fds[1]);
     std::string out;
+    FILE *pPipe = popen(command.c_str(), "r");
+    if (!pPipe)
+        return out;
     char buf[4096];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0)
-            out.append(buf, (size_t)n);
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    for (size_t n; (n = fread(buf, 1, sizeof buf, pPipe)) > 0;)
+        out.append(buf, n);
+    int status = pclose(pPipe);
     if (pStatus)
         *pStatus = status;
     return out;
@@ -61,7 +51,7 @@ inline std::string Run(const std::vector<std::string> &args, int *pStatus = null
 
 inline bool TmuxInstalled()
 {
-    int status = 0;
+    int status = -1;
     Run({"tmux", "-V"}, &status);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -69,31 +59,22 @@ inline bool TmuxInstalled()
 inline std::string ReadFile(const std::string &path)
 {
     std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The pane's screen as a terminal shows it, from "capture-pane -p -e".
 struct PaneScreen {
-    VTerm *vt;
-    VTermScreen *screen;
-    explicit PaneScreen(const std::string &capture)
+    VTerm *vt = vterm_new(50, 80);
+    VTermScreen *screen = vterm_obtain_screen(vt);
+    explicit PaneScreen(std::string capture)
     {
-        vt = vterm_new(50, 80);
         vterm_set_utf8(vt, 1);
-        screen = vterm_obtain_screen(vt);
         vterm_screen_reset(screen, 1);
+        while (!capture.empty() && capture.back() == '\n')
+            capture.pop_back();
         std::string bytes;
-        std::string body = capture;
-        while (!body.empty() && body.back() == '\n')
-            body.pop_back();
-        for (char c : body) {
-            if (c == '\n')
-                bytes += "\x1b[0m\r\n";
-            else
-                bytes += c;
-        }
+        for (char c : capture)
+            bytes += c == '\n' ? std::string("\x1b[0m\r\n") : std::string(1, c);
         vterm_input_write(vt, bytes.data(), bytes.size());
     }
     ~PaneScreen() { vterm_free(vt); }
@@ -108,7 +89,7 @@ struct PaneScreen {
     void ExpectCell(int x, int y, unsigned char ch, int fg, int bg) const
     {
         VTermScreenCell cell = Cell(x, y);
-        EXPECT_EQ(cell.chars[0] ? cell.chars[0] : 0x20u, g_cp437ToUnicode[(unsigned char)(ch)]) << "at " << x << "," << y;
+        EXPECT_EQ(cell.chars[0] ? cell.chars[0] : 0x20u, g_cp437ToUnicode[ch]) << "at " << x << "," << y;
         EXPECT_EQ(Index(cell.fg), fg) << "fg at " << x << "," << y;
         EXPECT_EQ(Index(cell.bg), bg) << "bg at " << x << "," << y;
     }
@@ -126,9 +107,8 @@ public:
     ~TmuxPane()
     {
         Tmux({"kill-server"});
-        unlink((m_dir + "/before").c_str());
-        unlink((m_dir + "/after").c_str());
-        unlink((m_dir + "/pid").c_str());
+        for (const char *pName : {"/before", "/after", "/pid"})
+            unlink((m_dir + pName).c_str());
         rmdir(m_dir.c_str());
     }
 
@@ -146,37 +126,26 @@ public:
         Tmux({"new-session", "-d", "-x", "80", "-y", "50", "-s", "t", "bash --norc --noprofile -i"});
         if (!WaitFor([&] { return !Trimmed(Capture()).empty(); }))
             return false;
-        std::string line = "stty -g > " + m_dir + "/before; ";
-        if (!workDir.empty())
-            line += "cd " + workDir + " && ";
-        line += command + "; echo probe-exit=$?; stty -g > " + m_dir + "/after";
-        Tmux({"send-keys", "-t", "t", "-l", line});
-        Tmux({"send-keys", "-t", "t", "Enter"});
+        std::string cd = workDir.empty() ? "" : "cd " + workDir + " && ";
+        SendLine("stty -g > " + m_dir + "/before; " + cd + command + "; echo probe-exit=$?; stty -g > " + m_dir + "/after");
         return WaitFor([&] { return Capture().find(readyText) != std::string::npos; });
     }
 
     // The terminal probe (tests/tmux/termprobe.cpp), ready when its button shows.
     bool Start()
     {
-        std::string probe = std::string(VOSTREL_BINARY_DIR) + "/termprobe";
-        return StartCommand(probe + " --pidfile " + m_dir + "/pid", "Click me");
+        return StartCommand(std::string(VOSTREL_BINARY_DIR) + "/termprobe --pidfile " + m_dir + "/pid", "Click me");
     }
-
-    const std::string &Dir() const { return m_dir; }
 
     std::string Capture(bool escapes = false)
     {
-        if (escapes)
-            return Tmux({"capture-pane", "-p", "-e", "-t", "t"});
-        return Tmux({"capture-pane", "-p", "-t", "t"});
+        return escapes ? Tmux({"capture-pane", "-p", "-e", "-t", "t"}) : Tmux({"capture-pane", "-p", "-t", "t"});
     }
 
     std::string Flags()
     {
-        std::string out = Tmux({"display", "-p", "-t", "t",
-                                "#{alternate_on} #{cursor_flag} #{mouse_any_flag} #{mouse_sgr_flag} "
-                                "#{keypad_flag} #{wrap_flag}"});
-        return Trimmed(out);
+        return Trimmed(Tmux({"display", "-p", "-t", "t",
+                             "#{alternate_on} #{cursor_flag} #{mouse_any_flag} #{mouse_sgr_flag} #{keypad_flag} #{wrap_flag}"}));
     }
 
     void SendBytes(const std::string &bytes)
@@ -192,42 +161,44 @@ public:
 
     void SendKey(const std::string &key) { Tmux({"send-keys", "-t", "t", key}); }
 
-    // Brings the stopped probe back with the shell's fg; it reports as "resumed-exit=".
-    void ResumeWithFg()
+    void SendLine(const std::string &line)
     {
-        unlink((m_dir + "/after").c_str());
-        Tmux({"send-keys", "-t", "t", "-l", "fg; echo resumed-exit=$?; stty -g > " + m_dir + "/after"});
-        Tmux({"send-keys", "-t", "t", "Enter"});
+        Tmux({"send-keys", "-t", "t", "-l", line});
+        SendKey("Enter");
     }
 
-    // Waits for the shell to report how the probe ended; returns that status, or -1.
+    // Waits for the shell to report how the program ended (after marker); returns that status, or -1.
     int WaitForExit(const std::string &marker = "probe-exit=")
     {
         int status = -1;
         WaitFor([&] {
             std::string text = Capture();
-            for (size_t pos = text.find(marker); pos != std::string::npos; pos = text.find(marker, pos + 1)) {
-                const char *p = text.c_str() + pos + marker.size();
-                if (*p >= '0' && *p <= '9') {
-                    status = atoi(p);
-                    return true;
-                }
-            }
-            return false;
+            size_t pos = text.find(marker);
+            while (pos != std::string::npos && !isdigit((unsigned char)text[pos + marker.size()]))
+                pos = text.find(marker, pos + 1);
+            if (pos != std::string::npos)
+                status = atoi(text.c_str() + pos + marker.size());
+            return pos != std::string::npos;
         });
-        // The second stty has run once the file exists.
-        WaitFor([&] { return !ReadFile(m_dir + "/after").empty(); });
+        WaitFor([&] { return !ReadFile(m_dir + "/after").empty(); });  // the second stty has run
         return status;
     }
 
-    // The terminal is as it was before the probe: normal screen, cursor shown, no mouse reports,
-    // normal keypad, autowrap on, the same termios settings.
+    // The terminal is as it was before: normal screen, cursor shown, no mouse reports, normal
+    // keypad, autowrap on, the same termios settings.
     void ExpectSane()
     {
         EXPECT_EQ(Flags(), "0 1 0 0 0 1") << "alternate cursor mouse sgr keypad wrap";
         std::string before = ReadFile(m_dir + "/before");
         EXPECT_FALSE(before.empty());
         EXPECT_EQ(before, ReadFile(m_dir + "/after"));
+    }
+
+    // Runs the shell's fg on a stopped program; the shell then reports "resumed-exit=".
+    void ResumeWithFg()
+    {
+        unlink((m_dir + "/after").c_str());
+        SendLine("fg; echo resumed-exit=$?; stty -g > " + m_dir + "/after");
     }
 
     pid_t ProbePid()
@@ -277,10 +248,8 @@ inline void ExpectInOrder(const std::string &text, const std::vector<std::string
     }
 }
 
-#define SKIP_WITHOUT_TMUX()                     \
-    do {                                        \
-        if (!TmuxInstalled())                   \
-            GTEST_SKIP() << "tmux is not installed"; \
-    } while (0)
+#define SKIP_WITHOUT_TMUX() \
+    if (!tmuxh::TmuxInstalled()) \
+    GTEST_SKIP() << "tmux is not installed"
 
 }  // namespace tmuxh
