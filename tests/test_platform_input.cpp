@@ -12,21 +12,17 @@ namespace {
 // "K38", a release alone "R38"; a mouse record "x,y:buttons/flags" with the buttons in hex.
 std::string Take(TerminalInputParser *p)
 {
-    std::vector<PlatformInputRecord> r;
-    PlatformInputRecord rec;
-    while (TerminalInputPop(p, &rec))
-        r.push_back(rec);
     std::string out;
     char buf[64];
-    for (size_t i = 0; i < r.size(); i++) {
-        if (r[i].m_kind == PLATFORM_RECORD_MOUSE)
-            snprintf(buf, sizeof buf, " %d,%d:%x/%u", r[i].m_x, r[i].m_y, r[i].m_buttons, r[i].m_flags);
-        else if (r[i].m_kind == PLATFORM_RECORD_KEY && i + 1 < r.size() && r[i + 1].m_kind == PLATFORM_RECORD_OTHER &&
-                 r[i + 1].m_vk == r[i].m_vk)
-            snprintf(buf, sizeof buf, " %u", r[i++].m_vk);
-        else
-            snprintf(buf, sizeof buf, " %c%u", r[i].m_kind == PLATFORM_RECORD_KEY ? 'K' : 'R', r[i].m_vk);
-        out += buf;
+    for (PlatformInputRecord r; TerminalInputPop(p, &r); out += buf) {
+        const PlatformInputRecord *pNext = p->m_records.empty() ? nullptr : &p->m_records.front();
+        if (r.m_kind == PLATFORM_RECORD_MOUSE)
+            snprintf(buf, sizeof buf, " %d,%d:%x/%u", r.m_x, r.m_y, r.m_buttons, r.m_flags);
+        else if (r.m_kind == PLATFORM_RECORD_KEY && pNext && pNext->m_kind == PLATFORM_RECORD_OTHER && pNext->m_vk == r.m_vk) {
+            snprintf(buf, sizeof buf, " %u", r.m_vk);
+            TerminalInputPop(p, &r);  // its release
+        } else
+            snprintf(buf, sizeof buf, " %c%u", r.m_kind == PLATFORM_RECORD_KEY ? 'K' : 'R', r.m_vk);
     }
     return out.empty() ? out : out.substr(1);
 }

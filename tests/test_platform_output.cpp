@@ -102,23 +102,3 @@ TEST(PlatformFrameDiff, ChangedCellsAreAMoveAColourAndAGlyphWhereNeeded)
     frame.at(0, 4) = {'y', 0x0C};
     EXPECT_EQ(Render(screen, frame), "\x1b[4;80Hx\x1b[5;1Hy");
 }
-
-TEST(PlatformFrameDiff, ASmallerTerminalShowsThePartThatFitsAndGrowingRepaints)
-{
-    TerminalScreen screen;
-    TerminalScreenInit(&screen);
-    Frame frame(80, 50);
-    frame.at(79, 49) = {'Z', 0x07};
-    frame.at(59, 29) = {'Q', 0x07};
-    std::string out = Render(screen, frame, 60, 30);
-    EXPECT_EQ(Count(out, "\x1b[30;1H"), 1u);
-    EXPECT_EQ(Count(out, "\x1b[31;"), 0u);  // nothing below the terminal
-    EXPECT_EQ(out.find('Z'), std::string::npos);
-    EXPECT_NE(out.find('Q'), std::string::npos);
-    frame.at(70, 10) = {'W', 0x07};  // outside the visible part: nothing to write
-    EXPECT_EQ(Render(screen, frame, 60, 30), "");
-    out = Render(screen, frame, 80, 50);  // grown back: all repainted, the hidden change too
-    EXPECT_EQ(out.rfind(CLEAR, 0), 0u);
-    EXPECT_NE(out.find('W'), std::string::npos);
-    EXPECT_NE(out.find('Z'), std::string::npos);
-}

@@ -1,8 +1,10 @@
 // Scroll views, buttons and the game screen's layout.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "game/console.h"
 #include "game/evqueue.h"
@@ -15,16 +17,20 @@
 
 namespace {
 
-// A w x h view onto a content of dots with a mark 'X' in its top-left cell.
+// A content of dots with a mark 'X' in its top-left cell.
+Surface *MarkedContent(int w, int h)
+{
+    Surface *pContent = CreateSurface(w, h);
+    FillSurface(pContent, Cell{'.', 0x07});
+    pContent->m_pCells[0] = Cell{'X', 0x0E};
+    return pContent;
+}
+
+// A w x h view onto a marked content.
 struct View {
     Surface *pContent;
     Scroller *s = nullptr;
-    View(int w, int h, int cw, int ch) : pContent(CreateSurface(cw, ch))
-    {
-        FillSurface(pContent, Cell{'.', 0x07});
-        pContent->m_pCells[0] = Cell{'X', 0x0E};
-        EXPECT_EQ(CreateScroller(&s, w, h, pContent, 0, 0), 0);
-    }
+    View(int w, int h, int cw, int ch) : pContent(MarkedContent(cw, ch)) { EXPECT_EQ(CreateScroller(&s, w, h, pContent, 0, 0), 0); }
     ~View()
     {
         DestroyScroller(&s);
@@ -32,12 +38,12 @@ struct View {
     }
     Cell At(int x, int y) const { return s->m_pView->m_pCells[y * s->m_pView->m_nWidth + x]; }
     // Where the mark shows in the view; (-1, -1) when it does not.
-    Coord Mark() const
+    std::pair<int, int> Mark() const
     {
         for (int i = 0; i < s->m_pView->m_nWidth * s->m_pView->m_nHeight; i++)
             if (s->m_pView->m_pCells[i].m_ch == 'X')
-                return Coord{i % s->m_pView->m_nWidth, i / s->m_pView->m_nWidth};
-        return Coord{-1, -1};
+                return {i % s->m_pView->m_nWidth, i / s->m_pView->m_nWidth};
+        return {-1, -1};
     }
     // The right column or the bottom row as drawn: arrows "^v<>", thumb '#', track '.'.
     std::string Bar(bool bVertical) const
@@ -53,23 +59,16 @@ struct View {
     }
 };
 
-// The events waiting, freed, as text: "type@x,y" for the mouse, "K<code>" for keys; *ppSurface
-// gets the last one's surface.
-std::string Drain(EventQueue *q, Surface **ppSurface = nullptr)
+// The mouse events waiting, freed, as text "type@x,y".
+std::string Drain(EventQueue *q)
 {
     std::string out;
     for (EventNode *pNode; (pNode = PopEvent(q)) != nullptr; FreeEvent(pNode)) {
-        char buf[32];
         const MouseEventData *pMouse = (const MouseEventData *)pNode->m_pData;
-        if (pNode->m_nType == EV_KEY)
-            snprintf(buf, sizeof buf, " K%u", ((const KeyEventData *)pNode->m_pData)->m_nKey);
-        else
-            snprintf(buf, sizeof buf, " %u@%d,%d", pNode->m_nType, pMouse->m_x, pMouse->m_y);
-        if (ppSurface)
-            *ppSurface = pNode->m_nType == EV_KEY ? ((const KeyEventData *)pNode->m_pData)->m_pSurface : pMouse->m_pSurface;
-        out += buf;
+        out += (out.empty() ? "" : " ") + std::to_string(pNode->m_nType) + "@" + std::to_string(pMouse->m_x) + "," +
+               std::to_string(pMouse->m_y);
     }
-    return out.empty() ? out : out.substr(1);
+    return out;
 }
 
 // Mouse records through a view placed at (vx, vy) of a scratch target.
@@ -100,13 +99,12 @@ TEST(ScrollView, BarsComeWhereTheContentDoesNotFitAndAContentThatFitsIsCentred)
         {20, 5, 40, 5, 1, 1}};
     for (const auto &c : cases) {
         View v(c[0], c[1], c[2], c[3]);
-        EXPECT_EQ(v.s->m_bHorizBar, c[4]) << c[0] << "x" << c[1] << " onto " << c[2] << "x" << c[3];
-        EXPECT_EQ(v.s->m_bVertBar, c[5]) << c[0] << "x" << c[1] << " onto " << c[2] << "x" << c[3];
+        EXPECT_EQ(std::make_pair(v.s->m_bHorizBar, v.s->m_bVertBar), std::make_pair((uint8_t)c[4], (uint8_t)c[5]))
+            << c[0] << "x" << c[1] << " onto " << c[2] << "x" << c[3];
     }
     View same(64, 41, 64, 41), small(64, 41, 40, 20);
-    EXPECT_EQ(same.Mark().m_x + same.Mark().m_y, 0);
-    EXPECT_EQ(small.Mark().m_x, 12);
-    EXPECT_EQ(small.Mark().m_y, 10);
+    EXPECT_EQ(same.Mark(), std::make_pair(0, 0));
+    EXPECT_EQ(small.Mark(), std::make_pair(12, 10));
     EXPECT_EQ(small.At(0, 0).m_attr, 0x0F);  // the view's own fill around it
 }
 
@@ -123,7 +121,7 @@ TEST(ScrollView, ThumbsFollowTheScrollAndScrollingStopsAtBothEnds)
     EXPECT_EQ(h.Bar(false), "<##########........>");
     ScrollHorizontal(h.s, 7);
     EXPECT_EQ(h.s->m_nHorizThumbStart, 4);  // trunc(7 / 40 * 18 + 1.0)
-    EXPECT_EQ(h.Mark().m_x, -1);            // scrolled out of sight
+    EXPECT_EQ(h.Mark().first, -1);          // scrolled out of sight
 
     // Both bars: the last row is the horizontal bar. Axis (0 vertical), delta, the scroll after.
     View both(31, 8, 31, 12);
@@ -134,30 +132,6 @@ TEST(ScrollView, ThumbsFollowTheScrollAndScrollingStopsAtBothEnds)
     }
 }
 
-TEST(ScrollViewMouse, ClicksArePostedInTheContentsCoordinatesAndNothingWithoutAQueue)
-{
-    Mouse m;
-    View scrolled(20, 5, 40, 4);
-    ScrollHorizontal(scrolled.s, 5);
-    m.Send(scrolled, 10, 20, 13, 21, INPUT_BUTTON_LEFT);
-    Surface *pSurface = nullptr;
-    EXPECT_EQ(Drain(&m.q, &pSurface), "1@8,1");
-    EXPECT_EQ(pSurface, scrolled.pContent);
-
-    View v(20, 10, 6, 4);  // the content sits at (7, 3) of the view
-    m.Send(v, 0, 0, 7, 3, INPUT_BUTTON_RIGHT);
-    m.Send(v, 0, 0, 12, 6, INPUT_BUTTON_MIDDLE);
-    m.Send(v, 0, 0, 8, 4, 0);
-    m.Send(v, 0, 0, 8, 4, INPUT_BUTTON_LEFT, INPUT_FLAG_DOUBLE_CLICK);
-    m.Send(v, 0, 0, 8, 4, INPUT_BUTTON_LEFT | INPUT_BUTTON_RIGHT);  // several buttons: the state itself
-    EXPECT_EQ(Drain(&m.q), "2@0,0 4@5,3 0@1,1 1@1,1 8@1,1 3@1,1");
-    m.Send(v, 0, 0, 8, 4, INPUT_BUTTON_LEFT, 0, false);
-    m.Send(v, 0, 0, 30, 4, INPUT_BUTTON_LEFT);  // beside the view
-    EXPECT_EQ(Drain(&m.q), "");
-    m.Send(v, 40, 30, 0, 0, 0);  // the view is drawn into the target where it sits
-    EXPECT_EQ(m.pTarget->m_pCells[(30 + 3) * 80 + 40 + 7].m_ch, 'X');
-}
-
 // An odd-width view with only a vertical bar centres its content in the columns left of the bar;
 // the click must name the cell that is drawn under the pointer.
 TEST(ScrollViewMouse, ACentredColumnBesideAVerticalBarIsNotShiftedByOne)
@@ -166,9 +140,9 @@ TEST(ScrollViewMouse, ACentredColumnBesideAVerticalBarIsNotShiftedByOne)
     View list(15, 10, 14, 30);
     ASSERT_TRUE(list.s->m_bVertBar && !list.s->m_bHorizBar);
     ScrollVertical(list.s, 4);
-    EXPECT_EQ(list.Mark().m_x, -1);
+    EXPECT_EQ(list.Mark().first, -1);
     ScrollVertical(list.s, -4);
-    EXPECT_EQ(list.Mark().m_x, 0);
+    EXPECT_EQ(list.Mark().first, 0);
     ScrollVertical(list.s, 4);
     m.Send(list, 5, 3, 5, 5, INPUT_BUTTON_LEFT);
     m.Send(list, 5, 3, 5 + 13, 5, INPUT_BUTTON_LEFT);
@@ -176,96 +150,45 @@ TEST(ScrollViewMouse, ACentredColumnBesideAVerticalBarIsNotShiftedByOne)
     // The same centring vertically beside a horizontal bar, on an odd height.
     View row(10, 7, 30, 2);
     ASSERT_TRUE(row.s->m_bHorizBar && !row.s->m_bVertBar);
-    m.Send(row, 0, 0, 0, row.Mark().m_y, INPUT_BUTTON_LEFT);
+    m.Send(row, 0, 0, 0, row.Mark().second, INPUT_BUTTON_LEFT);
     EXPECT_EQ(Drain(&m.q), "1@0,0");
 }
 
-TEST(ScrollViewMouse, TheArrowsScrollByOneAndLightUp)
+TEST(ScrollViewMouse, TheArrowsScrollByOneAndLightUpAndDraggingTheThumbSwallowsClicks)
 {
     Mouse m;
     View v(10, 6, 30, 20);  // both bars
     ScrollVertical(v.s, 3);
-    m.Send(v, 2, 2, 2 + 9, 2, INPUT_BUTTON_LEFT);
-    EXPECT_EQ(v.s->m_nScrollY, 2);
-    EXPECT_EQ(v.At(9, 0).m_attr, 0x0F);  // inverted from 0xF0
-    m.Send(v, 2, 2, 2 + 9, 2 + 4, INPUT_BUTTON_LEFT);
-    EXPECT_EQ(v.s->m_nScrollY, 3);
-    EXPECT_EQ(v.At(9, 4).m_attr, 0x0F);
-    m.Send(v, 2, 2, 2 + 8, 2 + 5, INPUT_BUTTON_LEFT);
-    EXPECT_EQ(v.s->m_nScrollX, 1);
-    m.Send(v, 2, 2, 2, 2 + 5, INPUT_BUTTON_LEFT);
-    EXPECT_EQ(v.s->m_nScrollX, 0);
-    EXPECT_EQ(v.At(0, 5).m_attr, 0x0F);
+    // A press on each arrow (its cell in the view), the scroll after it; the arrow lights up.
+    const int presses[][4] = {{9, 0, 2, 0}, {9, 4, 3, 0}, {8, 5, 3, 1}, {0, 5, 3, 0}};
+    for (const auto &p : presses) {
+        m.Send(v, 2, 2, 2 + p[0], 2 + p[1], INPUT_BUTTON_LEFT);
+        EXPECT_EQ(std::make_pair(v.s->m_nScrollY, v.s->m_nScrollX), std::make_pair(p[2], p[3])) << p[0] << "," << p[1];
+        EXPECT_EQ(v.At(p[0], p[1]).m_attr, 0x0F) << "inverted from 0xF0";
+    }
     EXPECT_EQ(Drain(&m.q), "");
     m.Send(v, 2, 2, 2, 2, 0);
     EXPECT_EQ(v.At(9, 0).m_attr, 0xF0);  // the next render puts the arrow back
-}
+    Drain(&m.q);
 
-TEST(ScrollViewMouse, DraggingTheVerticalThumbScrollsAndSwallowsClicks)
-{
-    Mouse m;
-    View v(10, 10, 9, 100);
-    ASSERT_EQ(v.Bar(true), "^#.......v");
-    // Pointer row, and the scroll after it, with the left button held on the thumb from row 1.
-    const int drag[][3] = {{9, 1, 0}, {9, 2, 23},  // trunc(2 / 8 * 100 - 1.5)
-                           {12, 3, 48},            // a little off the bar still drags
-                           {4, 3, 48},             // over the content, but dragging
-                           {9, 6, 90}};            // the thumb at the bottom: the end of the content
-    for (const auto &d : drag) {
-        m.Send(v, 0, 0, d[0], d[1], INPUT_BUTTON_LEFT);
-        EXPECT_EQ(v.s->m_nScrollY, d[2]) << d[0] << "," << d[1];
+    // The left button held on a thumb from its first row; the pointer, and the scroll after it.
+    View tall(10, 10, 9, 100), shorter(10, 10, 9, 20);
+    ASSERT_EQ(tall.Bar(true), "^#.......v");
+    ScrollVertical(shorter.s, 5);
+    ASSERT_EQ(shorter.Bar(true), "^..####..v");
+    const struct { View *pView; int x, y, scroll; } drags[] = {
+        {&tall, 9, 1, 0}, {&tall, 9, 2, 23},  // trunc(2 / 8 * 100 - 1.5)
+        {&tall, 12, 3, 48},                   // a little off the bar still drags
+        {&tall, 4, 3, 48},                    // over the content, but dragging
+        {&tall, 9, 6, 90},                    // the thumb at the bottom: the end of the content
+        {&tall, 4, 3, -1}, {&tall, 4, 3, -2}, {&tall, 4, 3, -1},  // a release, then a press and release
+        {&shorter, 9, 6, 5}, {&shorter, 9, 5, 3},  // upwards inside a taller thumb: by the proportion
+        {&shorter, 9, 4, 0}, {&shorter, 9, 4, -1}};
+    for (const auto &d : drags) {
+        m.Send(*d.pView, 0, 0, d.x, d.y, d.scroll == -1 ? 0 : INPUT_BUTTON_LEFT);
+        EXPECT_TRUE(d.scroll < 0 || d.pView->s->m_nScrollY == d.scroll) << d.x << "," << d.y << ": " << d.pView->s->m_nScrollY;
     }
-    EXPECT_EQ(v.s->m_nVertThumbStart, 8);
-    m.Send(v, 0, 0, 4, 3, 0);  // the release ends the drag and is not posted
-    EXPECT_EQ(Drain(&m.q), "");
-    m.Send(v, 0, 0, 4, 3, INPUT_BUTTON_LEFT);
-    m.Send(v, 0, 0, 4, 3, 0);
-    EXPECT_EQ(Drain(&m.q), "1@4,93 0@4,93");
-
-    // Upwards inside a taller thumb: first by the proportion, then to the top.
-    View shortList(10, 10, 9, 20);
-    ScrollVertical(shortList.s, 5);
-    ASSERT_EQ(shortList.Bar(true), "^..####..v");
-    m.Send(shortList, 0, 0, 9, 6, INPUT_BUTTON_LEFT);
-    m.Send(shortList, 0, 0, 9, 5, INPUT_BUTTON_LEFT);
-    EXPECT_EQ(shortList.s->m_nScrollY, 3);  // trunc(2 / 8 * 20 - 1.5)
-    m.Send(shortList, 0, 0, 9, 4, INPUT_BUTTON_LEFT);
-    EXPECT_EQ(shortList.s->m_nScrollY, 0);
-    m.Send(shortList, 0, 0, 9, 4, 0);
-}
-
-TEST(ScrollViewMouse, TheWheelScrollsOnlyAViewWithAVerticalBarAndTheMiddleButtonPans)
-{
-    Mouse m;
-    View flat(20, 10, 6, 4), v(10, 10, 9, 100);
-    m.Send(flat, 0, 0, 5, 5, 120u << 16, INPUT_FLAG_WHEELED);
-    EXPECT_EQ(flat.s->m_nScrollY, 0);
-    ScrollVertical(v.s, 50);
-    m.Send(v, 0, 0, 5, 5, 120u << 16, INPUT_FLAG_WHEELED);
-    EXPECT_EQ(v.s->m_nScrollY, 38);
-    m.Send(v, 0, 0, 9, 9, (uint32_t)(uint16_t)-120 << 16, INPUT_FLAG_WHEELED);  // over the bar too
-    EXPECT_EQ(v.s->m_nScrollY, 49);
-    m.Send(v, 0, 0, 10, 5, 120u << 16, INPUT_FLAG_WHEELED);  // beside the view
-    EXPECT_EQ(v.s->m_nScrollY, 49);
-    // A wheel record holds no button: at most a plain pointer event comes of it.
-    std::string wheel = Drain(&m.q);
-    for (size_t at = 0; !wheel.empty() && at != std::string::npos; at = wheel.find(' ', at + 1))
-        EXPECT_EQ(wheel.substr(at ? at + 1 : 0, 2), "0@") << wheel;
-
-    // The middle button held drags the content along, frame by frame.
-    View big(10, 10, 100, 100);
-    ScrollVertical(big.s, 20);
-    ScrollHorizontal(big.s, 20);
-    const int frames[][5] = {{5, 5, 5, 20, 20}, {6, 3, 2, 23, 22},
-                             {9, 6, 6, 23, 22}};  // not the next frame: a new pan starts from here
-    for (const auto &f : frames) {
-        g_frameCounter = (uint32_t)f[0];
-        m.Send(big, 0, 0, f[1], f[2], INPUT_BUTTON_MIDDLE);
-        EXPECT_EQ(big.s->m_nScrollY, f[3]) << "frame " << f[0];
-        EXPECT_EQ(big.s->m_nScrollX, f[4]) << "frame " << f[0];
-    }
-    EXPECT_EQ(Drain(&m.q), "4@25,25 4@25,25 4@28,29");
-    g_frameCounter = 0;
+    EXPECT_EQ(Drain(&m.q), "1@4,93 0@4,93");  // only the press after the drag reached the content
 }
 
 /* Buttons. */
@@ -296,104 +219,71 @@ struct Group {
         DestroyFrameStyle(&pStyle);
         DestroySurface(&pTarget);
     }
-    int Send(int x, int y, uint32_t buttonBits)
+    // Steps of the pointer's cell and buttons held, the index clicked (2: none), whether each
+    // button is lit; the first button is drawn in the target as lit or not.
+    void Walk(const std::vector<std::array<int, 6>> &steps)
     {
-        MouseState state = {x, y, buttonBits, 0};
-        return HandleButtons(&state, x, y, buttons, 2, pTarget, &pressed, &pCurrent);
+        for (size_t i = 0; i < steps.size(); i++) {
+            const std::array<int, 6> &s = steps[i];
+            MouseState state = {s[0], s[1], (uint32_t)s[2], 0};
+            EXPECT_EQ(HandleButtons(&state, s[0], s[1], buttons, 2, pTarget, &pressed, &pCurrent), s[3]) << "step " << i;
+            EXPECT_EQ(std::make_pair(buttons[0]->m_bHighlighted, buttons[1]->m_bHighlighted), std::make_pair(s[4], s[5]))
+                << "step " << i;
+            EXPECT_EQ(pTarget->m_pCells[3 * 40 + 4].m_attr, s[4] ? 0xB0 : 0x0B) << "step " << i;
+        }
     }
 };
-
-TEST(Buttons, ATextButtonIsItsLabelInABoxWithAnInverseLook)
-{
-    Group g(0);
-    Surface *pImage = g.buttons[0]->m_pSprite->m_pSurface;
-    ASSERT_EQ(std::make_pair(pImage->m_nWidth, pImage->m_nHeight), std::make_pair(6, 3));
-    EXPECT_EQ(pImage->m_pCells[9].m_ch, 'K');
-    EXPECT_EQ(pImage->m_pCells[9].m_attr, 0x0B);
-    EXPECT_EQ(g.buttons[0]->m_pAltSurface->m_pCells[9].m_attr, 0xB0);
-    ToggleButton(g.buttons[0]);
-    EXPECT_TRUE(g.buttons[0]->m_bHighlighted);
-    EXPECT_EQ(g.buttons[0]->m_pSprite->m_pSurface->m_pCells[8].m_attr, 0xB0);
-    ToggleButton(g.buttons[0]);
-    EXPECT_EQ(g.buttons[0]->m_pSprite->m_pSurface, pImage);
-    Button *pNone = nullptr;
-    EXPECT_EQ(CreateButton(&pNone, nullptr, nullptr, 0, 0, nullptr, "x", 1, nullptr, nullptr, nullptr), 1);
-    EXPECT_EQ(pNone, nullptr);
-}
 
 TEST(Buttons, APressAndReleaseOverAButtonClicksItOnceAndMovingOffCancels)
 {
     Group g(0);
-    EXPECT_EQ(g.Send(4, 3, INPUT_BUTTON_LEFT), 2);
-    EXPECT_TRUE(g.buttons[0]->m_bHighlighted);  // lit at once
-    EXPECT_EQ(g.pTarget->m_pCells[3 * 40 + 4].m_attr, 0xB0);
-    EXPECT_EQ(g.Send(4, 3, INPUT_BUTTON_LEFT), 2);  // held: still lit, no click yet
-    EXPECT_EQ(s_clicks, 0);
-    EXPECT_EQ(g.Send(5, 3, 0), 0);
-    EXPECT_EQ(s_clicks, 1);
-    EXPECT_FALSE(g.buttons[0]->m_bHighlighted);
-    EXPECT_EQ(g.pTarget->m_pCells[3 * 40 + 4].m_attr, 0x0B);
-    EXPECT_EQ(g.Send(5, 3, 0), 2);  // the pointer resting there clicks nothing more
-    EXPECT_EQ(s_clicks, 1);
-
-    // Off, onto the other button (a press belongs to one button), back on, off and released.
-    const int moves[][3] = {{4, 3, 1}, {15, 3, 0}, {22, 3, 0}, {4, 3, 1}, {15, 3, 0}};
-    for (const auto &mv : moves) {
-        g.Send(mv[0], mv[1], INPUT_BUTTON_LEFT);
-        EXPECT_EQ(g.buttons[0]->m_bHighlighted, mv[2]) << mv[0];
-        EXPECT_FALSE(g.buttons[1]->m_bHighlighted) << mv[0];
-    }
-    EXPECT_EQ(g.Send(15, 3, 0), 2);
-    // A press that began on nothing clicks nothing, wherever it is released.
-    g.Send(30, 8, INPUT_BUTTON_LEFT);
-    g.Send(4, 3, INPUT_BUTTON_LEFT);
-    EXPECT_EQ(g.Send(4, 3, 0), 2);
+    g.Walk({{4, 3, 1, 2, 1, 0},                                          // lit at once
+            {4, 3, 1, 2, 1, 0},                                          // held: no click yet
+            {5, 3, 0, 0, 0, 0},                                          // released on it: clicked
+            {5, 3, 0, 2, 0, 0},                                          // resting there: nothing more
+            {4, 3, 1, 2, 1, 0}, {15, 3, 1, 2, 0, 0},                     // moving off unlights it
+            {22, 3, 1, 2, 0, 0},                                         // a press belongs to one button
+            {4, 3, 1, 2, 1, 0}, {15, 3, 1, 2, 0, 0}, {15, 3, 0, 2, 0, 0},  // released off it: no click
+            {30, 8, 1, 2, 0, 0}, {4, 3, 1, 2, 0, 0}, {4, 3, 0, 2, 0, 0}});  // a press begun on nothing
     EXPECT_EQ(s_clicks, 1);
 }
 
 TEST(Buttons, AStickyButtonTogglesAtThePressAndReportsAtTheRelease)
 {
     Group g(1);
-    g.Send(22, 3, INPUT_BUTTON_LEFT);
-    EXPECT_TRUE(g.buttons[1]->m_bHighlighted);
-    EXPECT_EQ(s_clicks, 0);
-    EXPECT_EQ(g.Send(35, 9, 0), 1);  // released elsewhere: still its click
-    EXPECT_EQ(s_clicks, 1);
-    EXPECT_TRUE(g.buttons[1]->m_bHighlighted);  // and it stays selected
-    g.Send(22, 3, INPUT_BUTTON_LEFT);
-    EXPECT_FALSE(g.buttons[1]->m_bHighlighted);
-    EXPECT_EQ(g.Send(22, 3, 0), 1);
+    g.Walk({{22, 3, 1, 2, 0, 1},   // toggled at the press
+            {35, 9, 0, 1, 0, 1},   // released elsewhere: still its click, and it stays selected
+            {22, 3, 1, 2, 0, 0}, {22, 3, 0, 1, 0, 0}});
     EXPECT_EQ(s_clicks, 2);
 }
 
-/* The game screen. */
-
 TEST(GameScreen, TheBarsAndTheViewsAreLaidOutFromTheScreenSizeAndALargerLogIsWider)
 {
+    const char *const pLong = "A message long enough to need more than thirty columns of the log";
     for (int large = 0; large < 2; large++) {
-        UiHarness ui(large ? 120 : 80, large ? 60 : 50);
-        Surface *pMap = CreateSurface(100, 80);
-        FillSurface(pMap, Cell{'.', 0x07});
-        pMap->m_pCells[0] = Cell{'X', 0x0E};
-        ui.BuildMainScreen(pMap);
         int w = large ? 120 : 80, h = large ? 60 : 50;
-        EXPECT_EQ(g_pMainView->m_pView->m_nWidth, w - 16);
-        EXPECT_EQ(g_pMainView->m_pView->m_nHeight, h - 9);
+        UiHarness ui(w, h);
+        Surface *pMap = MarkedContent(100, 80);
+        ui.BuildMainScreen(pMap);
+        EXPECT_EQ(std::make_pair(g_pMainView->m_pView->m_nWidth, g_pMainView->m_pView->m_nHeight), std::make_pair(w - 16, h - 9));
         EXPECT_EQ(g_pLogView->m_pContent->m_nWidth, w - 50);
-        AddMessage("A message long enough to need more than thirty columns of the log", 0x0F);
-        ui.RunFrames(2);
+        AddMessage(pLong, 0x0F);
+        for (int frame = 0; frame < 2; frame++) {
+            PresentScreen(g_pScreen);
+            UpdateWindowManager(&g_eventQueue);
+        }
         EXPECT_TRUE(large || HeadlessCellAt(0, 0).m_ch == 'X');  // the map's corner
-        auto cell = [](int cx, int cy) { return std::make_pair((int)HeadlessCellAt(cx, cy).m_ch, (int)HeadlessCellAt(cx, cy).m_attr); };
-        for (int cx = 0; cx < w - 16; cx++)  // the bottom bar's top edge, then the side bar's left one
-            EXPECT_EQ(cell(cx, h - 9), std::make_pair(0xCD, 0x10)) << cx;
-        for (int cy = 0; cy < h; cy++)
-            EXPECT_EQ(cell(w - 16, cy), std::make_pair(0xBA, 0x40)) << cy;
+        // The bottom bar's top edge and the side bar's left one, as glyph << 8 | colour.
+        for (int i = 0; i < w - 16; i++)
+            EXPECT_EQ(HeadlessCellAt(i, h - 9).m_ch << 8 | HeadlessCellAt(i, h - 9).m_attr, 0xCD10) << i;
+        for (int i = 0; i < h; i++)
+            EXPECT_EQ(HeadlessCellAt(w - 16, i).m_ch << 8 | HeadlessCellAt(w - 16, i).m_attr, 0xBA40) << i;
         int x, y;
         ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
         EXPECT_EQ(std::make_pair(x, y), std::make_pair(w - 27, h - 3));
         EXPECT_FALSE(HeadlessFindText("Zoom Out", &x, &y));
         // The whole message on one row of the 70-column log, below the blank row and the welcome.
-        EXPECT_EQ(HeadlessFindText("A message long enough to need more than thirty columns of the log", &x, &y), large);
+        EXPECT_EQ(HeadlessFindText(pLong, &x, &y), large);
         EXPECT_TRUE(!large || std::make_pair(x, y) == std::make_pair(20, 57)) << x << "," << y;
         ui.Shutdown();
         DestroySurface(&pMap);

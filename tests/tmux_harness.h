@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -18,7 +19,6 @@
 #include <thread>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vterm.h>
 
@@ -27,34 +27,25 @@
 namespace tmuxh {
 
 // Runs a program with its arguments, each quoted for the shell, and returns its standard output.
-inline std::string Run(const std::vector<std::string> &args, int *pStatus = nullptr)
+inline std::string Run(const std::vector<std::string> &args)
 {
-    std::string command;
+    std::string command, out;
     for (const std::string &arg : args) {
         command += " '";
         for (char c : arg)
             command += c == '\'' ? std::string("'\\''") : std::string(1, c);
         command += "'";
     }
-    std::string out;
-    FILE *pPipe = popen(command.c_str(), "r");
-    if (!pPipe)
-        return out;
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, pPipe)) > 0;)
-        out.append(buf, n);
-    int status = pclose(pPipe);
-    if (pStatus)
-        *pStatus = status;
+    if (FILE *pPipe = popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, pPipe)) > 0;)
+            out.append(buf, n);
+        pclose(pPipe);
+    }
     return out;
 }
 
-inline bool TmuxInstalled()
-{
-    int status = -1;
-    Run({"tmux", "-V"}, &status);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+inline bool TmuxInstalled() { return system("tmux -V > /dev/null 2>&1") == 0; }
 
 inline std::string ReadFile(const std::string &path)
 {
@@ -173,12 +164,10 @@ public:
         int status = -1;
         WaitFor([&] {
             std::string text = Capture();
-            size_t pos = text.find(marker);
-            while (pos != std::string::npos && !isdigit((unsigned char)text[pos + marker.size()]))
-                pos = text.find(marker, pos + 1);
-            if (pos != std::string::npos)
-                status = atoi(text.c_str() + pos + marker.size());
-            return pos != std::string::npos;
+            for (size_t pos = text.find(marker); pos != std::string::npos; pos = text.find(marker, pos + 1))
+                if (isdigit((unsigned char)text[pos + marker.size()]) && sscanf(text.c_str() + pos + marker.size(), "%d", &status) == 1)
+                    return true;
+            return false;
         });
         WaitFor([&] { return !ReadFile(m_dir + "/after").empty(); });  // the second stty has run
         return status;

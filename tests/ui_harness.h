@@ -1,8 +1,8 @@
 // ui_harness: runs the game's console side on the headless display for a test. UiHarness
 // installs the headless backend, brings up the console, the window manager, the input manager and
 // the main event queue (as the main program does), and tears them down again with nothing left
-// behind. Script input with the Headless* helpers (platform/headless.h), then run frames of the
-// window manager or a dialog and read the presented frames back.
+// behind. Script input with the Headless* helpers (platform/headless.h) and read the presented
+// frames back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -61,19 +61,6 @@ public:
         m_bMainScreen = true;
         if (pContent)
             SetMainView(pContent);
-    }
-
-    // n frames of the game loop's console side: present, the window manager's update, the pacing.
-    // The frame counter advances as the game screen's update would advance it.
-    void RunFrames(int n)
-    {
-        for (int i = 0; i < n; i++) {
-            uint32_t deadline = FrameDeadline();
-            g_frameCounter++;
-            PresentScreen(g_pScreen);
-            UpdateWindowManager(&g_eventQueue);
-            FrameWait(deadline);
-        }
     }
 
 private:
