@@ -49,16 +49,13 @@ using EventQueueDeathTest = testing::Test;
 TEST_F(EventQueueDeathTest, ANodeStillInAQueueCannotBeFreed)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(
-        {
-            EventQueue q;
-            InitEventQueue(&q);
-            EventNode *pFirst = MakeKeyNode(1);
-            PushEvent(&q, pFirst);
-            PushEvent(&q, MakeKeyNode(2));
-            FreeEvent(pFirst);
-        },
-        "Assertion failed: pNode->m_pNext == NULL, module evutils");
+    EventQueue q;
+    InitEventQueue(&q);
+    EventNode *pFirst = MakeKeyNode(1);
+    PushEvent(&q, pFirst);
+    PushEvent(&q, MakeKeyNode(2));
+    EXPECT_DEATH(FreeEvent(pFirst), "Assertion failed: pNode->m_pNext == NULL, module evutils");
+    ClearEventQueue(&q);
 }
 
 }  // namespace

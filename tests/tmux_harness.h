@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -61,8 +61,7 @@ struct PaneScreen {
     {
         vterm_set_utf8(vt, 1);
         vterm_screen_reset(screen, 1);
-        while (!capture.empty() && capture.back() == '\n')
-            capture.pop_back();
+        capture.erase(capture.find_last_not_of('\n') + 1);
         std::string bytes;
         for (char c : capture)
             bytes += c == '\n' ? std::string("\x1b[0m\r\n") : std::string(1, c);
@@ -128,15 +127,13 @@ public:
         return StartCommand(std::string(VOSTREL_BINARY_DIR) + "/termprobe --pidfile " + m_dir + "/pid", "Click me");
     }
 
-    std::string Capture(bool escapes = false)
-    {
-        return escapes ? Tmux({"capture-pane", "-p", "-e", "-t", "t"}) : Tmux({"capture-pane", "-p", "-t", "t"});
-    }
+    // The pane's text; with escapes, its colours too (-q changes nothing here).
+    std::string Capture(bool escapes = false) { return Tmux({"capture-pane", "-p", escapes ? "-e" : "-q", "-t", "t"}); }
 
     std::string Flags()
     {
-        return Trimmed(Tmux({"display", "-p", "-t", "t",
-                             "#{alternate_on} #{cursor_flag} #{mouse_any_flag} #{mouse_sgr_flag} #{keypad_flag} #{wrap_flag}"}));
+        return Trimmed(Tmux({"display", "-p", "-t", "t", "#{alternate_on} #{cursor_flag} #{mouse_any_flag} #{mouse_sgr_flag} "
+                                                         "#{keypad_flag} #{wrap_flag}"}));
     }
 
     void SendBytes(const std::string &bytes)
@@ -192,9 +189,8 @@ public:
 
     pid_t ProbePid()
     {
-        pid_t pid = 0;
-        WaitFor([&] { return (pid = (pid_t)atoi(ReadFile(m_dir + "/pid").c_str())) > 0; });
-        return pid;
+        WaitFor([&] { return atoi(ReadFile(m_dir + "/pid").c_str()) > 0; });
+        return (pid_t)atoi(ReadFile(m_dir + "/pid").c_str());
     }
 
     static bool WaitFor(const std::function<bool()> &done, int timeoutMs = 20000)
@@ -208,12 +204,7 @@ public:
         return true;
     }
 
-    static std::string Trimmed(std::string s)
-    {
-        while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
-            s.pop_back();
-        return s;
-    }
+    static std::string Trimmed(std::string s) { return s.erase(s.find_last_not_of(" \n") + 1); }
 
 private:
     std::string m_socket;
@@ -232,8 +223,7 @@ inline void ExpectInOrder(const std::string &text, const std::vector<std::string
     for (const std::string &line : lines) {
         size_t found = text.find(line, pos);
         EXPECT_NE(found, std::string::npos) << "missing, or out of order: " << line << "\nin:\n" << text;
-        if (found != std::string::npos)
-            pos = found + line.size();
+        pos = found == std::string::npos ? pos : found + line.size();
     }
 }
 
