@@ -25,8 +25,8 @@ TEST(ConsoleSize, ConsolesOutsideTheSizeRulesAreOfferedTheResizeAndYesOrEnterAcc
     // The display's size and the answer typed; what start-up says before "done."; the screen
     // surface's size and centre; the size asked of the display (0 when none was asked).
     struct { int cols, rows; const char *answer, *said; int screenCols, screenRows, centreX, centreY, asked; } cases[] = {
-        {80, 50, nullptr, "", 80, 50, 39, 24, 0},
-        {120, 60, nullptr, "", 120, 60, 59, 29, 0},  // 7200 cells: a larger console stays larger
+        {80, 50, "", "", 80, 50, 39, 24, 0},
+        {120, 60, "", "", 120, 60, 59, 29, 0},  // 7200 cells: a larger console stays larger
         {79, 50, "y", TOO_SMALL QUESTION, 80, 50, 39, 24, 80},
         {80, 49, "Y", TOO_SMALL QUESTION, 80, 50, 39, 24, 80},
         {20, 10, "\n", TOO_SMALL QUESTION, 80, 50, 39, 24, 80},
@@ -35,8 +35,7 @@ TEST(ConsoleSize, ConsolesOutsideTheSizeRulesAreOfferedTheResizeAndYesOrEnterAcc
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.cols) + "x" + std::to_string(c.rows));
         HeadlessInstall(c.cols, c.rows);
-        if (c.answer)
-            HeadlessSetAnswer(c.answer);
+        HeadlessSetAnswer(c.answer);
         testing::internal::CaptureStdout();
         InitConsole("Vostrel");
         fflush(stdout);
@@ -61,8 +60,7 @@ void StartConsoleInChild(int cols, int rows, const char *pAnswer)
 {
     dup2(2, 1);
     HeadlessInstall(cols, rows);
-    if (pAnswer)
-        HeadlessSetAnswer(pAnswer);
+    HeadlessSetAnswer(pAnswer);
     InitConsole("Vostrel");
 }
 
@@ -71,14 +69,13 @@ TEST_F(ConsoleSizeDeathTest, RefusingTheResizeEndsTheGameWithStatusZero)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(StartConsoleInChild(79, 50, "n"), testing::ExitedWithCode(0), "\\(Y/n\\)");
     EXPECT_EXIT(StartConsoleInChild(200, 200, "x"), testing::ExitedWithCode(0), "too large");
-    EXPECT_EXIT(StartConsoleInChild(80, 40, nullptr), testing::ExitedWithCode(0), "less than 80x50");
+    EXPECT_EXIT(StartConsoleInChild(80, 40, ""), testing::ExitedWithCode(0), "less than 80x50");
 }
 
-// The frame presented, as the bytes of its cells.
+// The frame presented last, as the bytes of its cells.
 std::string FrameBytes()
 {
-    const HeadlessFrame *pFrame = HeadlessGetFrame();
-    return pFrame ? std::string((const char *)pFrame->m_cells.data(), pFrame->m_cells.size() * 2) : "";
+    return std::string((const char *)HeadlessGetFrame()->m_cells.data(), HeadlessGetFrame()->m_cells.size() * sizeof(PlatformCell));
 }
 
 TEST(ConsolePresent, TheCursorIsDrawnOnlyInFullScreenClippedAtTheEdgesAndNeverIntoTheSurface)

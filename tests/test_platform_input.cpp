@@ -16,13 +16,14 @@ std::string Take(TerminalInputParser *p)
     char buf[64];
     for (PlatformInputRecord r; TerminalInputPop(p, &r); out += buf) {
         const PlatformInputRecord *pNext = p->m_records.empty() ? nullptr : &p->m_records.front();
-        if (r.m_kind == PLATFORM_RECORD_MOUSE)
+        if (r.m_kind == PLATFORM_RECORD_MOUSE) {
             snprintf(buf, sizeof buf, " %d,%d:%x/%u", r.m_x, r.m_y, r.m_buttons, r.m_flags);
-        else if (r.m_kind == PLATFORM_RECORD_KEY && pNext && pNext->m_kind == PLATFORM_RECORD_OTHER && pNext->m_vk == r.m_vk) {
+        } else if (r.m_kind == PLATFORM_RECORD_KEY && pNext && pNext->m_kind == PLATFORM_RECORD_OTHER && pNext->m_vk == r.m_vk) {
             snprintf(buf, sizeof buf, " %u", r.m_vk);
             TerminalInputPop(p, &r);  // its release
-        } else
+        } else {
             snprintf(buf, sizeof buf, " %c%u", r.m_kind == PLATFORM_RECORD_KEY ? 'K' : 'R', r.m_vk);
+        }
     }
     return out.empty() ? out : out.substr(1);
 }
@@ -85,46 +86,35 @@ TEST(PlatformInput, ReportsAndKeysBecomeConsoleRecords)
     }
 }
 
-TEST(PlatformInput, LoneEscapeBecomesTheEscapeKeyAfterTheTimeout)
+TEST(PlatformInput, OverTimeALoneEscapeBecomesTheEscapeKeyAndASecondClickADoubleClick)
 {
+    auto click = [](int button, int x) { return Sgr(button, x, 7) + Sgr(button, x, 7, 'm'); };
     // Bytes read at a time (none: only the clock moves) and the records they complete.
-    struct { const char *bytes; uint32_t at; const char *records; } steps[] = {
-        {"\x1b", 100, ""}, {nullptr, 124, ""},  // it may still be the start of a sequence
-        {nullptr, 125, "27"},
-        {"\x1b", 200, ""}, {nullptr, 210, ""}, {"[B", 215, "40"},  // completed in time: no Escape
-        {"\x1bq", 400, "27 81"},                                    // ESC then a letter at once
-        {"\x1b\x1b", 500, "27"}, {nullptr, 530, "27"},              // two in one read
-        {"\x1b[", 600, ""}, {nullptr, 700, "27"},                   // broken off and left unfinished
+    const struct { std::string bytes; uint32_t at; const char *records; } steps[] = {
+        {"\x1b", 100, ""}, {"", 124, ""},  // it may still be the start of a sequence
+        {"", 125, "27"},
+        {"\x1b", 200, ""}, {"", 210, ""}, {"[B", 215, "40"},  // completed in time: no Escape
+        {"\x1bq", 400, "27 81"},                                // ESC then a letter at once
+        {"\x1b\x1b", 500, "27"}, {"", 530, "27"},              // two in one read
+        {"\x1b[", 600, ""}, {"", 700, "27"},                   // broken off and left unfinished
         // Once a key's release has been read, the same key again is a new press with its release.
         {"x", 800, "88"}, {"x", 800, "88"},
+        // A second left press on the same cell within 500 ms is a double click; a third is not.
+        {click(0, 7), 1000, "7,7:1/0 7,7:0/0"}, {click(0, 7), 1500, "7,7:1/2 7,7:0/0"},
+        {click(0, 7), 1600, "7,7:1/0 7,7:0/0"}, {click(0, 7), 5000, "7,7:1/0 7,7:0/0"},
+        {click(0, 7), 5501, "7,7:1/0 7,7:0/0"},  // 501 ms: too slow
+        {click(0, 7), 9000, "7,7:1/0 7,7:0/0"}, {click(0, 8), 9100, "8,7:1/0 8,7:0/0"},  // another cell
+        // Right presses never double click, and do not disturb a left double click.
+        {click(2, 1), 20000, "1,7:2/0 1,7:0/0"}, {click(2, 1), 20050, "1,7:2/0 1,7:0/0"},
+        {click(0, 1), 20100, "1,7:1/0 1,7:0/0"}, {click(2, 1), 20150, "1,7:2/0 1,7:0/0"},
+        {click(0, 1), 20200, "1,7:1/2 1,7:0/0"},
     };
     TerminalInputParser p;
     TerminalInputInit(&p);
     for (const auto &s : steps) {
-        if (!s.bytes)
+        if (s.bytes.empty())
             TerminalInputTick(&p, s.at);
-        EXPECT_EQ(s.bytes ? Feed(&p, s.bytes, s.at) : Take(&p), s.records) << "at " << s.at;
-    }
-}
-
-TEST(PlatformInput, DoubleClickIsASecondLeftPressOnTheSameCellWithin500ms)
-{
-    // Left (0) or right (2) presses at column x of row 7, each released 10 ms later.
-    struct { int button, x; uint32_t at; bool bDouble; } presses[] = {
-        {0, 7, 1000, false}, {0, 7, 1500, true},   // exactly 500 ms after the first press
-        {0, 7, 1600, false},                       // a third press is a plain click again
-        {0, 7, 5000, false}, {0, 7, 5501, false},  // 501 ms: too slow
-        {0, 7, 9000, false}, {0, 8, 9100, false},  // another cell
-        // Right presses never double click, and do not disturb a left double click.
-        {2, 1, 20000, false}, {2, 1, 20050, false}, {0, 1, 20100, false}, {2, 1, 20150, false}, {0, 1, 20200, true},
-    };
-    TerminalInputParser p;
-    TerminalInputInit(&p);
-    for (const auto &c : presses) {
-        char want[64];
-        snprintf(want, sizeof want, "%d,7:%d/%d %d,7:0/0", c.x, c.button ? 2 : 1, c.bDouble ? 2 : 0, c.x);
-        std::string got = Feed(&p, Sgr(c.button, c.x, 7), c.at);
-        EXPECT_EQ(got + " " + Feed(&p, Sgr(c.button, c.x, 7, 'm'), c.at + 10), want) << "at " << c.at;
+        EXPECT_EQ(s.bytes.empty() ? Take(&p) : Feed(&p, s.bytes, s.at), s.records) << "at " << s.at;
     }
 }
 

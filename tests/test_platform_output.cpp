@@ -29,7 +29,7 @@ const char *const CLEAR = "\x1b[0m\x1b[2J";
 
 }  // namespace
 
-TEST(PlatformColours, ConsoleBitsBecomeAnsiColoursAndAChangeNamesOnlyTheHalfThatChanged)
+TEST(PlatformOutput, ColoursAndTheFrameDiff)
 {
     // Attribute, foreground, background: console blue 1, green 2, red 4 against ANSI red 1, green
     // 2, blue 4; brightness in bit 3 of each half, bright backgrounds kept.
@@ -48,10 +48,8 @@ TEST(PlatformColours, ConsoleBitsBecomeAnsiColoursAndAChangeNamesOnlyTheHalfThat
         TerminalAppendAttrChange(&out, c.from, (unsigned char)c.to);
         EXPECT_EQ(out, c.out) << c.from << " to " << c.to;
     }
-}
 
-TEST(PlatformFrameDiff, TheFirstFrameClearsAndDrawsEverythingAndAnUnchangedOneWritesNothing)
-{
+    // The first frame draws everything, an unchanged one nothing, a change the least it can.
     TerminalScreen screen;
     TerminalScreenInit(&screen);
     Frame small(4, 2);
@@ -73,14 +71,8 @@ TEST(PlatformFrameDiff, TheFirstFrameClearsAndDrawsEverythingAndAnUnchangedOneWr
     EXPECT_EQ(out.rfind(CLEAR, 0), 0u);
     EXPECT_EQ(std::count(out.begin(), out.end(), ' '), 80 * 50 - 1);
     EXPECT_EQ(Render(screen, frame), "");
-}
 
-TEST(PlatformFrameDiff, ChangedCellsAreAMoveAColourAndAGlyphWhereNeeded)
-{
-    TerminalScreen screen;
-    TerminalScreenInit(&screen);
-    Frame frame(80, 50);
-    Render(screen, frame);
+    // A changed cell is a move, a colour and a glyph, each only where needed.
     frame.at(10, 20) = {0xDB, 0x0C};
     EXPECT_EQ(Render(screen, frame), "\x1b[21;11H\x1b[91m\u2588");
     frame.at(40, 2) = {'a', 0x0C};  // the colour the terminal draws with now: no change
