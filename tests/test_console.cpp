@@ -1,5 +1,5 @@
-// The console: the size rules and the resize question, failures of the display's calls, the
-// screen centre, and presenting with and without the software cursor.
+// The console: the size rules and the resize question, the screen centre, and presenting with
+// and without the software cursor.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -15,9 +15,9 @@
 namespace {
 
 #define TOO_SMALL "\nIt appears that you're trying to play a text-based game, and unfortunately your console window is " \
-              "less than 80x50, which is the minimum required for playing Vostrel.\n"
+                  "less than 80x50, which is the minimum required for playing Vostrel.\n"
 #define TOO_LARGE "\nIt appears that you're trying to play a text-based game, but your console window is too large for " \
-              "Vostrel to handle.\n"
+                  "Vostrel to handle.\n"
 #define QUESTION "Would you like me to resize your console to 80x50 for you? (Y/n)"
 
 TEST(ConsoleSize, ConsolesOutsideTheSizeRulesAreOfferedTheResizeAndYesOrEnterAcceptsIt)

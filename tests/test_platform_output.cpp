@@ -29,7 +29,7 @@ const char *const CLEAR = "\x1b[0m\x1b[2J";
 
 }  // namespace
 
-TEST(PlatformOutput, ColoursAndTheFrameDiff)
+TEST(PlatformOutput, AttributesBecomeAnsiColoursAndFramesWriteOnlyWhatChanged)
 {
     // Attribute, foreground, background: console blue 1, green 2, red 4 against ANSI red 1, green
     // 2, blue 4; brightness in bit 3 of each half, bright backgrounds kept.

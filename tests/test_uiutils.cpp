@@ -1,11 +1,10 @@
-// Frames, text lines, word wrapping and the message log view.
+// Frames, word wrapping and the message log view.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "game/messagelog.h"
 #include "game/uiutils.h"
 #include "game/window.h"
 
@@ -13,6 +12,7 @@ namespace {
 
 using Text = std::vector<std::string>;
 
+// A surface's glyphs, row by row.
 Text Rows(const Surface *pSurface)
 {
     Text rows((size_t)pSurface->m_nHeight);
