@@ -6,19 +6,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vterm.h>
 
@@ -26,74 +26,45 @@
 
 namespace tmuxh {
 
-// Runs a program with its arguments (no shell) and returns what it wrote to standard output.
-inline std::string Run(const std::vector<std::string> &args, int *pStatus = nullptr)
+// Runs a program with its arguments, each quoted for the shell, and returns its standard output.
+inline std::string Run(const std::vector<std::string> &args)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return "";
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        std::vector<char *> argv;
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
+    std::string command, out;
+    for (const std::string &arg : args) {
+        command += " '";
+        for (char c : arg)
+            command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += "'";
     }
-    close(fds[1]);
-    std::string out;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0)
-            out.append(buf, (size_t)n);
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (pStatus)
-        *pStatus = status;
+    if (FILE *pPipe = popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, pPipe)) > 0;)
+            out.append(buf, n);
+        pclose(pPipe);
+    }
     return out;
 }
 
-inline bool TmuxInstalled()
-{
-    int status = 0;
-    Run({"tmux", "-V"}, &status);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+inline bool TmuxInstalled() { return system("tmux -V > /dev/null 2>&1") == 0; }
 
 inline std::string ReadFile(const std::string &path)
 {
     std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The pane's screen as a terminal shows it, from "capture-pane -p -e".
 struct PaneScreen {
-    VTerm *vt;
-    VTermScreen *screen;
-    explicit PaneScreen(const std::string &capture)
+    VTerm *vt = vterm_new(50, 80);
+    VTermScreen *screen = vterm_obtain_screen(vt);
+    explicit PaneScreen(std::string capture)
     {
-        vt = vterm_new(50, 80);
         vterm_set_utf8(vt, 1);
-        screen = vterm_obtain_screen(vt);
         vterm_screen_reset(screen, 1);
+        capture.erase(capture.find_last_not_of('\n') + 1);
         std::string bytes;
-        std::string body = capture;
-        while (!body.empty() && body.back() == '\n')
-            body.pop_back();
-        for (char c : body) {
-            if (c == '\n')
-                bytes += "\x1b[0m\r\n";
-            else
-                bytes += c;
-        }
+        for (char c : capture)
+            bytes += c == '\n' ? std::string("\x1b[0m\r\n") : std::string(1, c);
         vterm_input_write(vt, bytes.data(), bytes.size());
     }
     ~PaneScreen() { vterm_free(vt); }
@@ -108,7 +79,7 @@ struct PaneScreen {
     void ExpectCell(int x, int y, unsigned char ch, int fg, int bg) const
     {
         VTermScreenCell cell = Cell(x, y);
-        EXPECT_EQ(cell.chars[0] ? cell.chars[0] : 0x20u, g_cp437ToUnicode[(unsigned char)(ch)]) << "at " << x << "," << y;
+        EXPECT_EQ(cell.chars[0] ? cell.chars[0] : 0x20u, g_cp437ToUnicode[ch]) << "at " << x << "," << y;
         EXPECT_EQ(Index(cell.fg), fg) << "fg at " << x << "," << y;
         EXPECT_EQ(Index(cell.bg), bg) << "bg at " << x << "," << y;
     }
@@ -126,9 +97,8 @@ public:
     ~TmuxPane()
     {
         Tmux({"kill-server"});
-        unlink((m_dir + "/before").c_str());
-        unlink((m_dir + "/after").c_str());
-        unlink((m_dir + "/pid").c_str());
+        for (const char *pName : {"/before", "/after", "/pid"})
+            unlink((m_dir + pName).c_str());
         rmdir(m_dir.c_str());
     }
 
@@ -146,37 +116,24 @@ public:
         Tmux({"new-session", "-d", "-x", "80", "-y", "50", "-s", "t", "bash --norc --noprofile -i"});
         if (!WaitFor([&] { return !Trimmed(Capture()).empty(); }))
             return false;
-        std::string line = "stty -g > " + m_dir + "/before; ";
-        if (!workDir.empty())
-            line += "cd " + workDir + " && ";
-        line += command + "; echo probe-exit=$?; stty -g > " + m_dir + "/after";
-        Tmux({"send-keys", "-t", "t", "-l", line});
-        Tmux({"send-keys", "-t", "t", "Enter"});
+        std::string cd = workDir.empty() ? "" : "cd " + workDir + " && ";
+        SendLine("stty -g > " + m_dir + "/before; " + cd + command + "; echo probe-exit=$?; stty -g > " + m_dir + "/after");
         return WaitFor([&] { return Capture().find(readyText) != std::string::npos; });
     }
 
     // The terminal probe (tests/tmux/termprobe.cpp), ready when its button shows.
     bool Start()
     {
-        std::string probe = std::string(VOSTREL_BINARY_DIR) + "/termprobe";
-        return StartCommand(probe + " --pidfile " + m_dir + "/pid", "Click me");
+        return StartCommand(std::string(VOSTREL_BINARY_DIR) + "/termprobe --pidfile " + m_dir + "/pid", "Click me");
     }
 
-    const std::string &Dir() const { return m_dir; }
-
-    std::string Capture(bool escapes = false)
-    {
-        if (escapes)
-            return Tmux({"capture-pane", "-p", "-e", "-t", "t"});
-        return Tmux({"capture-pane", "-p", "-t", "t"});
-    }
+    // The pane's text; with escapes, its colours too (-q changes nothing here).
+    std::string Capture(bool escapes = false) { return Tmux({"capture-pane", "-p", escapes ? "-e" : "-q", "-t", "t"}); }
 
     std::string Flags()
     {
-        std::string out = Tmux({"display", "-p", "-t", "t",
-                                "#{alternate_on} #{cursor_flag} #{mouse_any_flag} #{mouse_sgr_flag} "
-                                "#{keypad_flag} #{wrap_flag}"});
-        return Trimmed(out);
+        return Trimmed(Tmux({"display", "-p", "-t", "t", "#{alternate_on} #{cursor_flag} #{mouse_any_flag} #{mouse_sgr_flag} "
+                                                         "#{keypad_flag} #{wrap_flag}"}));
     }
 
     void SendBytes(const std::string &bytes)
@@ -192,36 +149,29 @@ public:
 
     void SendKey(const std::string &key) { Tmux({"send-keys", "-t", "t", key}); }
 
-    // Brings the stopped probe back with the shell's fg; it reports as "resumed-exit=".
-    void ResumeWithFg()
+    void SendLine(const std::string &line)
     {
-        unlink((m_dir + "/after").c_str());
-        Tmux({"send-keys", "-t", "t", "-l", "fg; echo resumed-exit=$?; stty -g > " + m_dir + "/after"});
-        Tmux({"send-keys", "-t", "t", "Enter"});
+        Tmux({"send-keys", "-t", "t", "-l", line});
+        SendKey("Enter");
     }
 
-    // Waits for the shell to report how the probe ended; returns that status, or -1.
+    // Waits for the shell to report how the program ended (after marker); returns that status, or -1.
     int WaitForExit(const std::string &marker = "probe-exit=")
     {
         int status = -1;
         WaitFor([&] {
             std::string text = Capture();
-            for (size_t pos = text.find(marker); pos != std::string::npos; pos = text.find(marker, pos + 1)) {
-                const char *p = text.c_str() + pos + marker.size();
-                if (*p >= '0' && *p <= '9') {
-                    status = atoi(p);
+            for (size_t pos = text.find(marker); pos != std::string::npos; pos = text.find(marker, pos + 1))
+                if (isdigit((unsigned char)text[pos + marker.size()]) && sscanf(text.c_str() + pos + marker.size(), "%d", &status) == 1)
                     return true;
-                }
-            }
             return false;
         });
-        // The second stty has run once the file exists.
-        WaitFor([&] { return !ReadFile(m_dir + "/after").empty(); });
+        WaitFor([&] { return !ReadFile(m_dir + "/after").empty(); });  // the second stty has run
         return status;
     }
 
-    // The terminal is as it was before the probe: normal screen, cursor shown, no mouse reports,
-    // normal keypad, autowrap on, the same termios settings.
+    // The terminal is as it was before: normal screen, cursor shown, no mouse reports, normal
+    // keypad, autowrap on, the same termios settings.
     void ExpectSane()
     {
         EXPECT_EQ(Flags(), "0 1 0 0 0 1") << "alternate cursor mouse sgr keypad wrap";
@@ -230,11 +180,17 @@ public:
         EXPECT_EQ(before, ReadFile(m_dir + "/after"));
     }
 
+    // Runs the shell's fg on a stopped program; the shell then reports "resumed-exit=".
+    void ResumeWithFg()
+    {
+        unlink((m_dir + "/after").c_str());
+        SendLine("fg; echo resumed-exit=$?; stty -g > " + m_dir + "/after");
+    }
+
     pid_t ProbePid()
     {
-        pid_t pid = 0;
-        WaitFor([&] { return (pid = (pid_t)atoi(ReadFile(m_dir + "/pid").c_str())) > 0; });
-        return pid;
+        WaitFor([&] { return atoi(ReadFile(m_dir + "/pid").c_str()) > 0; });
+        return (pid_t)atoi(ReadFile(m_dir + "/pid").c_str());
     }
 
     static bool WaitFor(const std::function<bool()> &done, int timeoutMs = 20000)
@@ -248,12 +204,7 @@ public:
         return true;
     }
 
-    static std::string Trimmed(std::string s)
-    {
-        while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
-            s.pop_back();
-        return s;
-    }
+    static std::string Trimmed(std::string s) { return s.erase(s.find_last_not_of(" \n") + 1); }
 
 private:
     std::string m_socket;
@@ -272,15 +223,12 @@ inline void ExpectInOrder(const std::string &text, const std::vector<std::string
     for (const std::string &line : lines) {
         size_t found = text.find(line, pos);
         EXPECT_NE(found, std::string::npos) << "missing, or out of order: " << line << "\nin:\n" << text;
-        if (found != std::string::npos)
-            pos = found + line.size();
+        pos = found == std::string::npos ? pos : found + line.size();
     }
 }
 
-#define SKIP_WITHOUT_TMUX()                     \
-    do {                                        \
-        if (!TmuxInstalled())                   \
-            GTEST_SKIP() << "tmux is not installed"; \
-    } while (0)
+#define SKIP_WITHOUT_TMUX() \
+    if (!tmuxh::TmuxInstalled()) \
+    GTEST_SKIP() << "tmux is not installed"
 
 }  // namespace tmuxh
