@@ -72,6 +72,27 @@ TEST_F(ConsoleSizeDeathTest, RefusingTheResizeEndsTheGameWithStatusZero)
     EXPECT_EXIT(StartConsoleInChild(80, 40, ""), testing::ExitedWithCode(0), "less than 80x50");
 }
 
+// A display call that fails is named with its error number, which becomes the exit status.
+TEST_F(ConsoleSizeDeathTest, AFailedDisplayCallIsNamedAndItsNumberIsTheExitStatus)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct { int which; const char *call; int err; } cases[] = {
+        {HEADLESS_FAIL_GET_SIZE, "isatty", 25},
+        {HEADLESS_FAIL_ENTER, "tcsetattr", 5},
+        {HEADLESS_FAIL_TITLE, "write", 9},
+    };
+    for (const auto &c : cases) {
+        auto start = [&] {
+            dup2(2, 1);
+            HeadlessInstall(80, 50);
+            HeadlessSetFailure(c.which, c.call, c.err);
+            InitConsole("Vostrel");
+        };
+        std::string message = std::string("\nERROR: ") + c.call + "\\(\\) failed: " + std::to_string(c.err) + "\n";
+        EXPECT_EXIT(start(), testing::ExitedWithCode(c.err), message);
+    }
+}
+
 // The frame presented last, as the bytes of its cells.
 std::string FrameBytes()
 {

@@ -1,6 +1,7 @@
 // The maps as the player works them, beyond what the played game in test_play shows: choosing by
 // click, the panels of systems, planets and fleets, fleet orders given by dragging a line across a
 // system map, zooming, and the gates.
+#include "game/files.h"
 #include "game/window.h"
 #include "tests/test_gamescreen_world.h"
 
@@ -176,6 +177,57 @@ TEST_F(MapDrags, OverSpaceTheLineIsLengthenedAndEveryFrameOfTheDragGivesTheOrder
     Press(82, 12);
     Press(60, 60);
     EXPECT_EQ(pArrived->m_pTargetPlanet, PlanetAt(0, 2));
+}
+
+// The line moves along with the frame counter, red over space and green over something to aim
+// at; near the view's edge the drag scrolls the map. RECALL sends the fleet on show home.
+TEST_F(MapDrags, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTheFleetHome)
+{
+    Surface *pRed = LoadSurfaceFile("../assets/redgradient.v_s");
+    Surface *pGreen = LoadSurfaceFile("../assets/greengradient.v_s");
+    EnterSystem(0);
+    Surface *pMap = SystemAt(0)->m_pMap;
+    PlanetAt(0, 2)->m_bFlags = PLANET_KNOWN;  // at (60, 60)
+    Fleet *pFleet = SpaceFleet(0, 0, Coord{30, 30}, {V_TYPE_SHIP_DRONE});
+    auto expectPattern = [&](Surface *pPattern, int x, int y, uint32_t k) {
+        Cell expected = pPattern->m_pCells[(g_frameCounter - k) % (uint32_t)pPattern->m_nWidth];
+        Cell shown = pMap->m_pCells[y * pMap->m_nWidth + x];
+        EXPECT_EQ(std::make_pair(shown.m_ch, shown.m_attr), std::make_pair(expected.m_ch, expected.m_attr));
+    };
+    Press(30, 30);
+    for (int frame = 0; frame < 3; frame++) {  // the same cell shows the pattern's next cell each frame
+        Press(40, 30);
+        expectPattern(pRed, 35, 30, 5);
+    }
+    Press(61, 61);
+    expectPattern(pGreen, 35, 35, 5);
+    // The pointer's screen cell decides; the view stands at the screen's top left.
+    auto pressOnScreen = [&](int x, int y) {
+        g_inputState.m_nX = x;
+        g_inputState.m_nY = y;
+        Press(x + g_pMainView->m_nScrollX, y + g_pMainView->m_nScrollY);
+    };
+    pressOnScreen(40, 20);
+    EXPECT_EQ(g_pMainView->m_nScrollX, 0);  // mid-view: no scrolling
+    pressOnScreen(60, 20);
+    pressOnScreen(60, 20);
+    EXPECT_EQ(g_pMainView->m_nScrollX, 2);
+    pressOnScreen(40, 2);
+    EXPECT_EQ(g_pMainView->m_nScrollY, 0);  // already at the top
+    Release();
+    GameScreenUpdate();
+
+    Click(30, 30);
+    ASSERT_EQ(g_pSelFleet, pFleet);
+    ASSERT_GE(g_cSideButtons, 1);
+    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);  // "  RECALL    "
+    EXPECT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 0));
+    EXPECT_EQ(pFleet->m_eState, FLEET_LAUNCH);
+    pFleet->m_pHomePlanet = PlanetAt(1, 0);
+    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
+    EXPECT_EQ(LastMessage(), "This fleet has no home planet in this system to return to.\n");
+    DestroySurface(&pRed);
+    DestroySurface(&pGreen);
 }
 
 TEST_F(MapDrags, AFleetLeavingPlayTakesItsSelectionAndDragWithIt)
