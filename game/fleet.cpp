@@ -258,8 +258,12 @@ static int FleetTakesOrders(Fleet *pFleet)
     return pFleet->m_eState != FLEET_DEAD;
 }
 
-static void FleetLaunchTowards(Fleet *pFleet, Coord dest)
+// An order names at most one target (the others are cleared) and launches the fleet.
+static void FleetOrder(Fleet *pFleet, Planet *pPlanet, Warpgate *pGate, Fleet *pOther, Coord dest)
 {
+    pFleet->m_pTargetPlanet = pPlanet;
+    pFleet->m_pTargetGate = pGate;
+    pFleet->m_pTargetFleet = pOther;
     pFleet->m_dest = dest;
     pFleet->m_eState = FLEET_LAUNCH;
 }
@@ -268,10 +272,7 @@ int FleetMoveToPlanet(Fleet *pFleet, Planet *pPlanet)
 {
     if (!pFleet || !pPlanet || !FleetTakesOrders(pFleet))
         return 1;
-    pFleet->m_pTargetPlanet = pPlanet;
-    pFleet->m_pTargetGate = nullptr;
-    pFleet->m_pTargetFleet = nullptr;
-    FleetLaunchTowards(pFleet, pPlanet->m_pos);
+    FleetOrder(pFleet, pPlanet, nullptr, nullptr, pPlanet->m_pos);
     return 0;
 }
 
@@ -280,10 +281,7 @@ int FleetMoveToGate(Fleet *pFleet, Warpgate *pGate)
 {
     if (!pFleet || !pGate || !pGate->m_pPair || !FleetTakesOrders(pFleet))
         return 1;
-    pFleet->m_pTargetPlanet = nullptr;
-    pFleet->m_pTargetGate = pGate;
-    pFleet->m_pTargetFleet = nullptr;
-    FleetLaunchTowards(pFleet, pGate->m_pos);
+    FleetOrder(pFleet, nullptr, pGate, nullptr, pGate->m_pos);
     return 0;
 }
 
@@ -292,10 +290,7 @@ int FleetMoveToFleet(Fleet *pFleet, Fleet *pOther)
 {
     if (!pFleet || !pOther || pFleet == pOther || !FleetTakesOrders(pFleet))
         return 1;
-    pFleet->m_pTargetPlanet = nullptr;
-    pFleet->m_pTargetGate = nullptr;
-    pFleet->m_pTargetFleet = pOther;
-    FleetLaunchTowards(pFleet, pOther->m_pos);
+    FleetOrder(pFleet, nullptr, nullptr, pOther, pOther->m_pos);
     return 0;
 }
 
@@ -303,10 +298,7 @@ int FleetMoveToCoord(Fleet *pFleet, Coord dest)
 {
     if (!pFleet || !FleetTakesOrders(pFleet))
         return 1;
-    pFleet->m_pTargetPlanet = nullptr;
-    pFleet->m_pTargetGate = nullptr;
-    pFleet->m_pTargetFleet = nullptr;
-    FleetLaunchTowards(pFleet, dest);
+    FleetOrder(pFleet, nullptr, nullptr, nullptr, dest);
     return 0;
 }
 

@@ -22,6 +22,7 @@
 #include "game/window.h"
 #include "game/world.h"
 #include "platform/headless.h"
+#include "tests/game_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -84,18 +85,7 @@ protected:
     void SetUp() override
     {
         m_oldDir = fs::current_path();
-        char pattern[] = "/tmp/vostrel-main-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
-        fs::create_directories(m_root / "run");
-        fs::create_directories(m_root / "assets");
-        fs::path assets = fs::path(VOSTREL_SOURCE_DIR) / "assets";
-        for (const auto &entry : fs::directory_iterator(assets)) {
-            if (entry.path().extension() == ".v_s")
-                fs::copy_file(entry.path(), m_root / "assets" / entry.path().filename());
-        }
-        fs::copy_file(assets / "dialogbg.v_s", m_root / "run" / "dialogbg.v_s");
-        fs::current_path(m_root / "run");
+        fs::current_path(m_dir.Run());
 
         HeadlessInstall(80, 50);
         s_backend = *HeadlessBackend();
@@ -112,7 +102,6 @@ protected:
         s_onFrame = nullptr;
         MessagesClear();
         fs::current_path(m_oldDir);
-        fs::remove_all(m_root);
     }
 
     // Runs the program; returns its exit status. With bCapture, what it prints is kept in
@@ -158,7 +147,19 @@ protected:
     bool m_bWaitForChange = false;
     char m_kindAtClick = 0;
 
-    fs::path m_oldDir, m_root;
+    // Every frame is noted; the player's move comes once the player is ready to act on it.
+    void OnScreen(std::function<void(char)> act)
+    {
+        s_onFrame = [this, act](int) {
+            char kind = ScreenKind();
+            Note(kind);
+            if (Ready(kind))
+                act(kind);
+        };
+    }
+
+    GameDirectory m_dir;
+    fs::path m_oldDir;
     std::string m_output;
 };
 
@@ -207,11 +208,7 @@ TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
 {
     int games = 0;
     int firstIds = 0;
-    s_onFrame = [&](int) {
-        char kind = ScreenKind();
-        Note(kind);
-        if (!Ready(kind))
-            return;
+    OnScreen([&](char kind) {
         if (kind == 'M') {
             ClickAndWait("NEW GAME", kind);
         } else if (kind == 'G' && WelcomeCount() > games) {
@@ -236,7 +233,7 @@ TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
         } else if (kind == 'I') {
             ClickAndWait(games == 1 ? "NEW GAME" : "QUIT GAME", kind);
         }
-    };
+    });
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
     EXPECT_EQ(WelcomeCount(), 2);
@@ -249,11 +246,7 @@ TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
 TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
 {
     int step = 0;
-    s_onFrame = [&](int) {
-        char kind = ScreenKind();
-        Note(kind);
-        if (!Ready(kind))
-            return;
+    OnScreen([&](char kind) {
         if (kind == 'M') {
             ClickAndWait("NEW GAME", kind);
         } else if (kind == 'G' && step == 0) {
@@ -279,7 +272,7 @@ TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
         } else if (kind == 'I' && step == 4) {
             ClickAndWait("QUIT GAME", kind);
         }
-    };
+    });
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(step, 4);
     EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
@@ -288,11 +281,7 @@ TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
 TEST_F(MainFlow, LoadAndCreditsSayTheyAreNotThereYetAndTheMenuComesBack)
 {
     std::vector<int> states;
-    s_onFrame = [&](int) {
-        char kind = ScreenKind();
-        Note(kind);
-        if (!Ready(kind))
-            return;
+    OnScreen([&](char kind) {
         if (kind == 'B') {
             EXPECT_TRUE(Shows("later version"));
             ClickAndWait(" OK ", kind);
@@ -305,7 +294,7 @@ TEST_F(MainFlow, LoadAndCreditsSayTheyAreNotThereYetAndTheMenuComesBack)
             else
                 ClickAndWait("QUIT GAME", kind);
         }
-    };
+    });
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(m_timeline, "MBMBM") << m_timeline;
     ASSERT_EQ(states.size(), 3u);
@@ -388,11 +377,7 @@ TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
 TEST_F(MainFlow, LosingTheLastColonyEndsTheProgramAfterTheGameOverBox)
 {
     bool bSawBox = false;
-    s_onFrame = [&](int) {
-        char kind = ScreenKind();
-        Note(kind);
-        if (!Ready(kind))
-            return;
+    OnScreen([&](char kind) {
         if (kind == 'M') {
             ClickAndWait("NEW GAME", kind);
         } else if (kind == 'G' && g_pUniverse) {
@@ -402,7 +387,7 @@ TEST_F(MainFlow, LosingTheLastColonyEndsTheProgramAfterTheGameOverBox)
             bSawBox = Shows("GAME OVER: All of your colonies have been annihilated.");
             ClickAndWait(" OK ", kind);
         }
-    };
+    });
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_TRUE(bSawBox);
     EXPECT_EQ(m_timeline.substr(0, 3), "MGB") << m_timeline;

@@ -1,12 +1,10 @@
 // The real program in a real terminal: vostrel runs in an 80x50 tmux pane from a working
 // directory laid out as the play command lays it out. A player's clicks arrive as SGR mouse
 // reports; what the pane shows is read back, and the terminal must be as it was afterwards.
+#include "tests/game_dir.h"
 #include "tests/tmux_harness.h"
 
-#include <filesystem>
-
 using namespace tmuxh;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -31,22 +29,6 @@ bool FindOnPane(const std::string &capture, const std::string &label, int *pX, i
 
 class VostrelInTmux : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/vostrel-play-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
-        fs::create_directories(m_root / "run");
-        fs::create_directories(m_root / "assets");
-        fs::path assets = fs::path(VOSTREL_SOURCE_DIR) / "assets";
-        for (const auto &entry : fs::directory_iterator(assets)) {
-            if (entry.path().extension() == ".v_s")
-                fs::copy_file(entry.path(), m_root / "assets" / entry.path().filename());
-        }
-        fs::copy_file(assets / "dialogbg.v_s", m_root / "run" / "dialogbg.v_s");
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
     // Presses and releases the left button on the middle of a label the pane shows.
     void ClickLabel(TmuxPane &pane, const std::string &label)
     {
@@ -63,7 +45,7 @@ protected:
         return pane.WaitFor([&] { return pane.Capture().find(text) != std::string::npos; });
     }
 
-    fs::path m_root;
+    GameDirectory m_dir;
 };
 
 TEST_F(VostrelInTmux, NewGameEscapeAndQuitGiveTheTerminalBack)
@@ -72,7 +54,7 @@ TEST_F(VostrelInTmux, NewGameEscapeAndQuitGiveTheTerminalBack)
         GTEST_SKIP() << "tmux is not installed";
     TmuxPane pane;
     std::string binary = std::string(VOSTREL_BINARY_DIR) + "/vostrel";
-    ASSERT_TRUE(pane.StartCommand(binary, "NEW GAME", (m_root / "run").string())) << pane.Capture();
+    ASSERT_TRUE(pane.StartCommand(binary, "NEW GAME", m_dir.Run().string())) << pane.Capture();
     EXPECT_EQ(pane.Flags(), "1 0 1 1 1 0") << "alternate cursor mouse sgr keypad wrap";
     EXPECT_EQ(pane.Trimmed(pane.Tmux({"display", "-p", "-t", "t", "#{pane_title}"})), "Vostrel");
     // The title's block letters in their colours over the stars.
