@@ -26,6 +26,22 @@ TEST_F(Fleets, ADroneFlyingTwentyFiveCellsArrivesOnTheThirdUpdate)
     EXPECT_TRUE(!pHome->m_pFleet && ListHolds(SystemAt(0)->m_pFleets, pFleet));
 }
 
+// A planet taken by another company between the fleet's arrival and its landing is an enemy
+// planet: the fleet meets it instead of joining the other company's hold.
+TEST_F(Fleets, APlanetTakenByAnotherCompanyBeforeTheFleetLandsIsMetAsAnEnemy)
+{
+    Fleet *pFleet = PlanetAt(0, 0)->m_pFleet;
+    AddShip(pFleet, V_TYPE_SHIP_DRONE);
+    ASSERT_EQ(FleetMoveToPlanet(pFleet, PlanetAt(0, 1)), 0);
+    Fly(pFleet, 5);
+    ASSERT_EQ(pFleet->m_eState, FLEET_ARRIVED);
+    PlanetColonize(PlanetAt(0, 1), Rival());
+    FleetUpdate(pFleet);
+    EXPECT_EQ(pFleet->m_eState, FLEET_ENCOUNTER);
+    EXPECT_TRUE(ListHolds(SystemAt(0)->m_pFleets, pFleet));
+    EXPECT_EQ(PlanetAt(0, 1)->m_pFleet->m_cShip, 0);
+}
+
 // A Colony Mothership (speed 1) heading for (80,60), 100 away: after 26 steps its range has wrapped
 // below zero and it flies on, drawn at the nearest cell: (20.8, 15.6) and then (21.6, 16.2).
 // Three ships take 300 of each supply a turn, in every state, from the 1 and 1 a fleet starts
