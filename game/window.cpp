@@ -52,6 +52,10 @@ static Button *s_pBarCurrent = nullptr;
 static int s_sidePressed = 0;
 static Button *s_pSideCurrent = nullptr;
 
+// The buttons held, without the wheel's delta that a wheel record carries in the high half of
+// the button word: turning the wheel is neither a press nor a release.
+static uint32_t HeldButtons(uint32_t buttonWord) { return buttonWord & 0xFFFF; }
+
 /* Scroll views. */
 
 // Where the content's top-left cell lies in the view: scrolled along an axis with a bar, centred
@@ -301,8 +305,7 @@ void HandleScrollerMouse(MouseState *pState, int x, int y, Scroller *s, int vx, 
             PostMouseEvent(type, x, y, -ContentLeft(s) - vx, -ContentTop(s) - vy, s->m_pContent, pQueue);
     };
 
-    // A wheel record's delta rides in the high half of the button word; it is not a button.
-    uint32_t buttons = pState->m_nButtons & 0xFFFF;
+    uint32_t buttons = HeldButtons(pState->m_nButtons);
     if (buttons == INPUT_BUTTON_LEFT) {
         HandleBarsPress(s, x, y, vx, vy);
         if (inside()) {
@@ -440,7 +443,7 @@ int HandleButtons(MouseState *pState, int x, int y, Button **ppButtons, int coun
     V_ASSERT(pState != NULL && pPressed != NULL && ppCurrent != NULL);
     V_ASSERT(count == 0 || ppButtons != NULL);
     Button *pClicked = nullptr;
-    if (pState->m_nButtons == INPUT_BUTTON_LEFT) {
+    if (HeldButtons(pState->m_nButtons) == INPUT_BUTTON_LEFT) {
         if (!*pPressed) {
             *ppCurrent = nullptr;
             for (int i = 0; i < count; i++) {

@@ -235,6 +235,7 @@ TEST(Buttons, APressAndReleaseClicksOnceMovingOffCancelsAndAStickyItemTogglesAtT
     Group plain(0);
     plain.Walk({{4, 3, 1, 2, 1, 0},                                               // lit at once
                 {4, 3, 1, 2, 1, 0},                                               // held: no click yet
+                {4, 3, 0x780001, 2, 1, 0},                                        // the wheel turned while held
                 {5, 3, 0, 0, 0, 0},                                               // released on it: clicked
                 {5, 3, 0, 2, 0, 0},                                               // resting there: nothing more
                 {4, 3, 1, 2, 1, 0}, {15, 3, 1, 2, 0, 0},                          // moving off unlights it
