@@ -127,12 +127,8 @@ void ShutdownConsole(void)
     PlatformLeaveScreen();
     AssertSetCleanup(nullptr);
 
-    // The cursor's transparent cell is the shared one, so the sprite record is freed by hand.
-    if (g_pCursorSprite) {
-        DestroySurface(&g_pCursorSprite->m_pSurface);
-        free(g_pCursorSprite);
-        g_pCursorSprite = nullptr;
-    }
+    // The cursor's transparent cell is the shared one, which DestroySprite leaves alone.
+    DestroySprite(&g_pCursorSprite);
     DestroySurface(&g_pScreen);
     std::vector<PlatformCell>().swap(s_frame);
     printf("done.\n");

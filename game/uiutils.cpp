@@ -13,7 +13,6 @@ static const char BOX_CHARS[FRAME_STYLE_CELLS] = {'\xC9', '\xBB', '\xC8', '\xBC'
 static const char BAR_CHARS[FRAME_STYLE_CELLS] = {' ', ' ', '\xCA', ' ', '\xCD', '\xBA', ' '};
 
 static const Cell LOG_FILL = {' ', 0x0B};
-static const Cell LOG_FIRST_FILL = {' ', 0x0C};
 
 /* Frame styles. */
 

@@ -22,7 +22,6 @@ enum {
 
 enum {
     WRAP_MAX_LINES = 100,      // WrapText keeps this many lines; the rest of a longer text is cut
-    LOG_WIDTH = 30,            // the message log's content width on an 80-column screen
 };
 
 struct FrameStyle {

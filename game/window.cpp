@@ -397,15 +397,12 @@ int CreateButton(Button **ppButton, Sprite *pSprite, Surface *pAltSurface, int b
     return 0;
 }
 
-// The shared transparent cell is not the sprite's to free.
 void DestroyButton(Button **ppButton)
 {
     if (ppButton == nullptr || *ppButton == nullptr)
         return;
     Button *pButton = *ppButton;
     DestroySurface(&pButton->m_pAltSurface);
-    if (pButton->m_pSprite && pButton->m_pSprite->m_pTrans == &g_transCell)
-        pButton->m_pSprite->m_pTrans = nullptr;
     DestroySprite(&pButton->m_pSprite);
     free(pButton);
     *ppButton = nullptr;
