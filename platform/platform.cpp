@@ -7,7 +7,6 @@
 static const PlatformBackend *s_pBackend = nullptr;
 
 void PlatformInstall(const PlatformBackend *pBackend) { s_pBackend = pBackend; }
-const PlatformBackend *PlatformInstalled(void) { return s_pBackend; }
 
 static const PlatformBackend *Backend(void)
 {

@@ -81,7 +81,6 @@ struct PlatformBackend {
 
 /* Installing a backend. */
 void PlatformInstall(const PlatformBackend *pBackend);
-const PlatformBackend *PlatformInstalled(void);
 
 /* The calls the game makes; each goes to the installed backend (asserted present). */
 int PlatformGetConsoleSize(int *pCols, int *pRows, const char **ppCall);

@@ -18,6 +18,8 @@
 #include "platform/terminal_input.h"
 #include "platform/terminal_output.h"
 
+static const size_t TERMINAL_READ_AHEAD_RECORDS = 256;  // records waiting before input is left unread
+
 static const char s_titlePush[] = "\x1b[22;0t";
 static const char s_titlePop[] = "\x1b[23;0t";
 
@@ -50,18 +52,26 @@ static std::string s_frameBytes;
 
 /* Async-signal-safe helpers: used by the handlers as well as the normal paths. */
 
-static void WriteAll(int fd, const char *p, size_t n)
+// Returns 0, or the error number when the terminal is gone (nothing more to do for it then).
+static int WriteAll(int fd, const char *p, size_t n)
 {
     while (n > 0) {
         ssize_t done = write(fd, p, n);
         if (done < 0) {
             if (errno == EINTR)
                 continue;
-            return;  // the terminal is gone; nothing more to do for it
+            // Another program may have left the terminal non-blocking: wait until it takes more.
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                struct pollfd pfd = {fd, POLLOUT, 0};
+                poll(&pfd, 1, -1);
+                continue;
+            }
+            return errno;
         }
         p += done;
         n -= (size_t)done;
     }
+    return 0;
 }
 
 static void WriteString(int fd, const char *p) { WriteAll(fd, p, strlen(p)); }
@@ -225,20 +235,34 @@ static void RemoveHandlers(void)
     }
 }
 
-/* The backend's functions. */
-
-static void LeaveScreen(void)
+// Taking the screen and giving it back run with our signals held off: a signal in the middle
+// would find the work half done.
+static void BlockHandledSignals(sigset_t *pOld)
 {
-    if (!s_active)
-        return;
-    // A signal in the middle would find the work half done and the screen marked as left.
-    sigset_t block, old;
+    sigset_t block;
     sigemptyset(&block);
     for (int sig : s_fatalSignals)
         sigaddset(&block, sig);
     for (int sig : s_otherSignals)
         sigaddset(&block, sig);
-    sigprocmask(SIG_BLOCK, &block, &old);
+    sigprocmask(SIG_BLOCK, &block, pOld);
+}
+
+/* The backend's functions. */
+
+static void LeaveScreen(void)
+{
+    if (!s_active) {
+        // A title set before the screen failed to come up is given back all the same.
+        if (s_titlePushed) {
+            fflush(stdout);
+            WriteString(STDOUT_FILENO, s_titlePop);
+            s_titlePushed = 0;
+        }
+        return;
+    }
+    sigset_t old;
+    BlockHandledSignals(&old);
     RestoreTerminal(false);
     RemoveHandlers();
     sigprocmask(SIG_SETMASK, &old, nullptr);
@@ -288,24 +312,31 @@ static void RequestConsoleSize(int cols, int rows)
     WriteString(DrawingFd(), buf);
 }
 
+// One byte of the player's typing, waited for; 0 at the end of input or on an error.
+static int ReadTypedByte(unsigned char *pByte)
+{
+    for (;;) {
+        ssize_t n = read(STDIN_FILENO, pByte, 1);
+        if (n >= 0)
+            return n == 1;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {  // a terminal left non-blocking
+            struct pollfd pfd = {STDIN_FILENO, POLLIN, 0};
+            poll(&pfd, 1, -1);
+        } else if (errno != EINTR) {
+            return 0;
+        }
+    }
+}
+
 // The answer is the line's first character; the rest of the line is read with it so that it does
 // not reach the game's screen as keys (or the shell after the program).
 static int ReadAnswerChar(void)
 {
     fflush(stdout);
     unsigned char c;
-    ssize_t n;
-    while ((n = read(STDIN_FILENO, &c, 1)) < 0 && errno == EINTR) {
-    }
-    if (n != 1)
+    if (!ReadTypedByte(&c))
         return EOF;
-    unsigned char rest = c;
-    while (rest != '\n') {
-        ssize_t m = read(STDIN_FILENO, &rest, 1);
-        if (m < 0 && errno == EINTR)
-            continue;
-        if (m != 1)
-            break;
+    for (unsigned char rest = c; rest != '\n' && ReadTypedByte(&rest);) {
     }
     return c;
 }
@@ -360,11 +391,14 @@ static int EnterScreen(const char **ppCall)
 
     s_ttyFd = ttyFd;
     s_captureFd = captureFd;
+    sigset_t oldMask;
+    BlockHandledSignals(&oldMask);
     InstallHandlers();
     // Unread bytes (the rest of an answer typed ahead) are dropped with the switch.
     if (tcsetattr(s_inFd, TCSAFLUSH, &s_rawTermios) != 0) {
         int err = errno;
         RemoveHandlers();
+        sigprocmask(SIG_SETMASK, &oldMask, nullptr);
         close(captureFd);
         close(ttyFd);
         s_ttyFd = s_captureFd = -1;
@@ -390,6 +424,7 @@ static int EnterScreen(const char **ppCall)
     MeasureTerminal();
     TerminalScreenInit(&s_screen);
     TerminalInputInit(&s_parser);
+    sigprocmask(SIG_SETMASK, &oldMask, nullptr);
     return 0;
 }
 
@@ -405,19 +440,9 @@ static int SetTitle(const char *pTitle, const char **ppCall)
     }
     seq += "\x07";
     fflush(stdout);
-    int fd = DrawingFd();
-    const char *p = seq.data();
-    size_t n = seq.size();
-    while (n > 0) {
-        ssize_t done = write(fd, p, n);
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            return Fail("write", errno, ppCall);
-        }
-        p += done;
-        n -= (size_t)done;
-    }
+    int err = WriteAll(DrawingFd(), seq.data(), seq.size());
+    if (err != 0)
+        return Fail("write", err, ppCall);
     s_titlePushed = 1;
     return 0;
 }
@@ -464,8 +489,11 @@ static int ReadInput(PlatformInputRecord *pRecord)
     if (!s_active || s_suspended)
         return 0;
     uint32_t now = Milliseconds();
+    // The game takes one record a frame. Input beyond what it has yet to take waits in the
+    // terminal, so that a flood (a long paste, a stream of mouse reports) cannot pile up here.
     struct pollfd pfd = {s_inFd, POLLIN, 0};
-    if (poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN)) {
+    if (s_parser.m_records.size() < TERMINAL_READ_AHEAD_RECORDS && poll(&pfd, 1, 0) > 0 &&
+        (pfd.revents & POLLIN)) {
         char buf[4096];
         ssize_t n = read(s_inFd, buf, sizeof buf);
         if (n > 0)

@@ -18,11 +18,13 @@ enum {
 };
 
 static const unsigned char ESC = 0x1b;
+static const int X10_PAST_END = 223;  // an X10 report's zero byte: this column or row, or beyond
 
 void TerminalInputInit(TerminalInputParser *pParser)
 {
     pParser->m_pending.clear();
     pParser->m_pendingSince = 0;
+    pParser->m_skipping = 0;
     pParser->m_records.clear();
     pParser->m_buttons = 0;
     pParser->m_x = 0;
@@ -243,21 +245,27 @@ static size_t ParseEscape(TerminalInputParser *pParser, const std::string &buf, 
     if (i + 2 >= size)
         return 0;
     if (buf[i + 2] == 'M') {
-        // X10 mouse: three bytes, each the value plus 32; positions count from 1.
+        // X10 mouse: three bytes, each the value plus 32; positions count from 1. A byte holds
+        // positions up to 222 (counted from 0); from 223 on the terminal sends a zero byte, which
+        // is still a report, so that a release out there is not lost.
         if (i + 6 > size)
             return 0;
+        auto position = [](unsigned char b) { return b == 0 ? X10_PAST_END : b - 33; };
         int cb = (unsigned char)buf[i + 3] - 32;
-        int cx = (unsigned char)buf[i + 4] - 32;
-        int cy = (unsigned char)buf[i + 5] - 32;
-        if (cb >= 0 && cx >= 1 && cy >= 1)
-            MouseReport(pParser, cb, cx - 1, cy - 1, false, true, now);
+        int cx = position((unsigned char)buf[i + 4]);
+        int cy = position((unsigned char)buf[i + 5]);
+        if (cb >= 0 && cx >= 0 && cy >= 0)
+            MouseReport(pParser, cb, cx, cy, false, true, now);
         return 6;
     }
     size_t j = i + 2;
     while (j < size && (unsigned char)buf[j] >= 0x20 && (unsigned char)buf[j] <= 0x3F)
         j++;
-    if (j - i > TERMINAL_MAX_SEQUENCE)
-        return j - i;  // noise: drop what came so far
+    if (j - i > TERMINAL_MAX_SEQUENCE) {
+        // Noise: what came so far is dropped, and the rest up to its final byte as it comes.
+        pParser->m_skipping = 1;
+        return j - i;
+    }
     if (j == size)
         return 0;
     unsigned char final = (unsigned char)buf[j];
@@ -279,6 +287,14 @@ static void ParsePending(TerminalInputParser *pParser, uint32_t now)
     size_t i = 0;
     while (i < buf.size()) {
         unsigned char c = (unsigned char)buf[i];
+        if (pParser->m_skipping) {
+            if (c >= 0x20 && c <= 0x7E) {
+                pParser->m_skipping = c <= 0x3F;  // a final byte ends the noise
+                i++;
+                continue;
+            }
+            pParser->m_skipping = 0;  // a control byte ends it too, and is read on its own
+        }
         if (c != ESC) {
             PlainByte(pParser, c);
             i++;
@@ -296,6 +312,9 @@ void TerminalInputFeed(TerminalInputParser *pParser, const char *pBytes, size_t 
 {
     if (count == 0)
         return;
+    // Noise that stopped coming for the timeout is over: what comes now is read afresh.
+    if (now - pParser->m_pendingSince >= TERMINAL_ESC_TIMEOUT_MS)
+        pParser->m_skipping = 0;
     pParser->m_pending.append(pBytes, count);
     pParser->m_pendingSince = now;
     ParsePending(pParser, now);

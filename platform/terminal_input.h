@@ -20,7 +20,8 @@ enum {
 
 struct TerminalInputParser {
     std::string m_pending;                     // the start of a sequence still waiting for bytes
-    uint32_t m_pendingSince;                   // when its last byte arrived
+    uint32_t m_pendingSince;                   // when the last bytes arrived
+    int m_skipping;                            // an overlong sequence is dropped up to its final byte
     std::deque<PlatformInputRecord> m_records; // complete records, oldest first
     uint32_t m_buttons;                        // PLATFORM_BUTTON_* bits held down now
     int m_x, m_y;                              // the pointer's last cell

@@ -60,6 +60,8 @@ TEST(PlatformInput, ReportsAndKeysBecomeConsoleRecords)
         {X10(0, 12, 5) + X10(32, 13, 5) + X10(3, 13, 5) + X10(35, 20, 9) + X10(64, 20, 9) + X10(65, 20, 9) +
              X10(2, 79, 49),
          "12,5:1/0 13,5:1/1 13,5:0/0 20,9:0/1 20,9:780000/4 20,9:ff880000/4 79,49:2/0"},
+        // From column or row 223 on X10 sends a zero byte: still a report, so the release counts.
+        {X10(0, 79, 5) + X10(32, -33, 5) + X10(3, -33, -33) + X10(0, 5, -5), "79,5:1/0 223,5:1/1 223,223:0/0"},
         // Arrows in both forms and with a modifier; application keypad 2 4 6 8 and the plain digits
         // the keypad sends without it; other keypad keys keep their codes, keypad Enter is Enter.
         {"\x1b[A\x1b[B\x1b[C\x1b[D\x1bOA\x1bOB\x1bOC\x1bOD\x1b[1;5A", "38 40 39 37 38 40 39 37 38"},
@@ -73,6 +75,8 @@ TEST(PlatformInput, ReportsAndKeysBecomeConsoleRecords)
         // Punctuation, control and non-ASCII bytes give nothing; unknown sequences go whole.
         {"!,.\x01\x02\xc3\xa9", ""},
         {"\x1b[?25h\x1b[200~x\x1b[15~", "88"},
+        // An overlong sequence is noise up to and with its final byte, however it is split.
+        {"\x1b[" + std::string(70, '2') + "Ax", "88"},
         {"\x1b[<0;5M\x1b[<;1;1M\x1b[<0;1;1;1M\x1b[<1:1;1M", ""},  // malformed SGR reports
     };
     for (const auto &c : cases) {
@@ -97,6 +101,8 @@ TEST(PlatformInput, OverTimeALoneEscapeBecomesTheEscapeKeyAndASecondClickADouble
         {"\x1bq", 400, "27 81"},                                // ESC then a letter at once
         {"\x1b\x1b", 500, "27"}, {"", 530, "27"},              // two in one read
         {"\x1b[", 600, ""}, {"", 700, "27"},                   // broken off and left unfinished
+        // Overlong noise that stops coming: after the timeout a digit is a key again.
+        {"\x1b[" + std::string(70, '1'), 720, ""}, {"2", 740, ""}, {"2", 765, "98"},
         // Once a key's release has been read, the same key again is a new press with its release.
         {"x", 800, "88"}, {"x", 800, "88"},
         // A second left press on the same cell within 500 ms is a double click; a third is not.

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,7 +41,9 @@ TEST(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenI
             const char *pSizeCall = "-", *pEnterCall = "-";
             int cols = -1, rows = -1;
             int sizeErr = TerminalBackend()->GetConsoleSize(&cols, &rows, &pSizeCall);
+            TerminalBackend()->SetTitle("Vostrel", &pEnterCall);  // as the game does, before the switch
             int enterErr = TerminalBackend()->EnterScreen(&pEnterCall);
+            TerminalBackend()->LeaveScreen();
             dprintf(report[1], "size %d %s %dx%d, enter %d %s\n", sizeErr, pSizeCall, cols, rows, enterErr, pEnterCall);
             printf("done\n");
             fflush(stdout);
@@ -50,13 +54,108 @@ TEST(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenI
         ASSERT_GT(read(report[0], buf, sizeof buf - 1), 0);
         EXPECT_EQ(std::string(buf), c.expected);
     }
-    // The terminal got the child's last word, and never the switch to the alternate screen.
+    // The terminal got the child's last word, and never the switch to the alternate screen; the
+    // title set before the failed switch was given back.
     char buf[4096];
     struct pollfd pfd = {master, POLLIN, 0};
     ASSERT_GT(poll(&pfd, 1, 10000), 0);
     std::string received(buf, (size_t)std::max<ssize_t>(read(master, buf, sizeof buf), 0));
     EXPECT_NE(received.find("done"), std::string::npos) << received;
     EXPECT_EQ(received.find("\x1b[?1049h"), std::string::npos);
+    size_t title = received.find("\x1b]0;Vostrel\x07");
+    EXPECT_NE(title, std::string::npos) << received;
+    EXPECT_NE(received.find("\x1b[23;0t", title), std::string::npos) << received;
     for (int fd : {master, slave, devnull, report[0], report[1]})
+        close(fd);
+}
+
+// Another program may leave the terminal non-blocking: the answer to the resize question is still
+// waited for, and a frame far larger than the terminal's buffer still arrives whole. Input the
+// game has not yet asked for waits in the terminal rather than piling up in the program.
+TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
+{
+    const int COLS = 250, ROWS = 130;
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    grantpt(master);
+    unlockpt(master);
+    int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    struct winsize ws = {};
+    ws.ws_col = COLS;
+    ws.ws_row = ROWS;
+    ioctl(master, TIOCSWINSZ, &ws);
+    fcntl(slave, F_SETFL, fcntl(slave, F_GETFL) | O_NONBLOCK);
+    int report[2], more[2];  // the child's word to the parent; the parent's to the child
+    ASSERT_EQ(pipe(report), 0);
+    ASSERT_EQ(pipe(more), 0);
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(slave, STDIN_FILENO);
+        dup2(slave, STDOUT_FILENO);
+        const PlatformBackend *pTerm = TerminalBackend();
+        const char *pCall = "";
+        int answer = pTerm->ReadAnswerChar();
+        if (pTerm->EnterScreen(&pCall) != 0)
+            _exit(1);
+        std::vector<PlatformCell> frame((size_t)(COLS * ROWS));
+        for (size_t i = 0; i < frame.size(); i++)
+            frame[i] = PlatformCell{0xDB, (unsigned char)(i % 2 ? 0x1E : 0x4F)};
+        pTerm->Present(frame.data(), COLS, ROWS);
+        // Waits until at least n bytes of input wait in the terminal; returns how many do.
+        auto waiting = [](int n) {
+            int count = 0;
+            for (int i = 0; i < 5000 && (ioctl(STDIN_FILENO, FIONREAD, &count) != 0 || count < n); i++)
+                usleep(1000);
+            return count;
+        };
+        PlatformInputRecord rec;
+        char byte;
+        waiting(3000);
+        int first = pTerm->ReadInput(&rec);
+        if (write(report[1], "+", 1) != 1 || read(more[0], &byte, 1) != 1)  // the parent sends more
+            _exit(1);
+        waiting(100);
+        int second = pTerm->ReadInput(&rec);
+        dprintf(report[1], "answer %c, records %d %d, left %d\n", answer, first, second, waiting(0));
+        pTerm->LeaveScreen();
+        _exit(0);
+    }
+    close(report[1]);  // a child that ends early is an end of file, not a wait for ever
+    close(more[0]);
+    // The player answers late; the child then fills the terminal's buffer long before it is read.
+    usleep(100000);
+    ASSERT_EQ(write(master, "y\n", 2), 2);
+    usleep(200000);
+    std::string received;
+    const std::string glyph = "\u2588";
+    auto glyphs = [&] {
+        size_t n = 0;
+        for (size_t pos = received.find(glyph); pos != std::string::npos; pos = received.find(glyph, pos + 3))
+            n++;
+        return n;
+    };
+    char buf[65536];
+    for (struct pollfd pfd = {master, POLLIN, 0}; glyphs() < (size_t)(COLS * ROWS) && poll(&pfd, 1, 5000) > 0;)
+        received.append(buf, (size_t)std::max<ssize_t>(read(master, buf, sizeof buf), 0));
+    EXPECT_EQ(glyphs(), (size_t)(COLS * ROWS));
+    // 3000 keys are read at once; 100 more stay in the terminal while those wait for the game.
+    ASSERT_EQ(write(master, std::string(3000, 'a').data(), 3000), 3000);
+    char byte = 0;
+    ASSERT_EQ(read(report[0], &byte, 1), 1);
+    ASSERT_EQ(byte, '+');
+    ASSERT_EQ(write(master, std::string(100, 'b').data(), 100), 100);
+    ASSERT_EQ(write(more[1], "+", 1), 1);
+    int status = -1;
+    while (waitpid(pid, &status, WNOHANG) == 0) {  // the child's last bytes are taken as they come
+        struct pollfd pfd = {master, POLLIN, 0};
+        if (poll(&pfd, 1, 10) > 0)
+            received.append(buf, (size_t)std::max<ssize_t>(read(master, buf, sizeof buf), 0));
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    char line[64] = {};
+    ASSERT_GT(read(report[0], line, sizeof line - 1), 0);
+    EXPECT_EQ(std::string(line), "answer y, records 1 1, left 100\n");
+    for (int fd : {master, slave, report[0], more[1]})
         close(fd);
 }
