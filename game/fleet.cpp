@@ -600,8 +600,12 @@ static int FleetEncounter(Fleet *pFleet)
         }
     }
     FleetMessage(pFleet, "You have encountered an enemy fleet!");
+    // A battle sends both fleets home; crews that perished stay where they died.
+    bool bEnemyDead = pEnemy && pEnemy->m_eState == FLEET_DEAD;
     if (s_pfnEncounter)
         s_pfnEncounter(pFleet, pEnemy, pPlanet);
+    if (bEnemyDead)
+        pEnemy->m_eState = FLEET_DEAD;
     FleetRemoveWrecks(pFleet);
     FleetRemoveWrecks(pPlanet ? pPlanet->m_pFleet : pEnemy);
     if (pFleet->m_eState == FLEET_RETURN)

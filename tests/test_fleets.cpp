@@ -166,6 +166,16 @@ TEST_F(Fleets, EnemiesMeetingAwayFromPlanetsFaceEachOtherAndGoToBattleOnce)
     pAlone->m_eState = FLEET_ENCOUNTER;
     EXPECT_EQ(FleetUpdate(pAlone), 0);
     EXPECT_TRUE(pAlone->m_eState == FLEET_IDLE && g_encounters.size() == 1);
+    // A fleet whose crews perished can be fought but is not sent home: it stays dead.
+    Fleet *pHulk = SpaceFleet(0, 3, Coord{60, 20}, {V_TYPE_SHIP_ATOMIC, V_TYPE_SHIP_HEAVY});
+    pHulk->m_eState = FLEET_DEAD;
+    Fleet *pRaider = SpaceFleet(0, 0, Coord{56, 20}, {V_TYPE_SHIP_FAST, V_TYPE_SHIP_FAST});
+    FleetMoveToFleet(pRaider, pHulk);
+    FleetUpdate(pRaider);  // reaches the hulk
+    FleetUpdate(pRaider);  // fights it
+    FleetUpdate(pHulk);
+    EXPECT_TRUE(g_encounters.size() == 2 && pHulk->m_cShip == 1);
+    EXPECT_TRUE(pHulk->m_eState == FLEET_DEAD && !pHulk->m_pTargetPlanet);
 }
 
 // After a battle a fleet goes home, or grieves without one; an emptied fleet leaves play, and so
