@@ -72,3 +72,8 @@ void CompanyRemoveFleet(Company *pCompany, Fleet *pFleet)
         pCompany->m_ppFleet = nullptr;
     }
 }
+
+unsigned char CompanyMessageAttr(const Company *pCompany)
+{
+    return (unsigned char)((pCompany ? pCompany->m_color : 0) | 15);
+}

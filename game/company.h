@@ -38,3 +38,7 @@ int CompanyDestroy(Company **ppCompany);
 /* The fleet index the save file lists with the company; it never owns the fleets. */
 int CompanyAddFleet(Company *pCompany, Fleet *pFleet);     // 0, or 1 when memory runs out
 void CompanyRemoveFleet(Company *pCompany, Fleet *pFleet); // no effect when it is not listed
+
+// The attribute of a message about the company's doings: its colour with a bright white
+// foreground (plain bright white for no company).
+unsigned char CompanyMessageAttr(const Company *pCompany);

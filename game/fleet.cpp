@@ -26,15 +26,9 @@ void FleetSetSelectedDisplay(FleetSelectedDisplay pfnDisplay) { s_pfnSelectedDis
 void FleetSetEncounterHandler(FleetEncounterHandler pfnHandler) { s_pfnEncounter = pfnHandler; }
 void FleetSetReleaseListener(FleetReleaseListener pfnListener) { s_pfnReleaseListener = pfnListener; }
 
-// Fleet messages are logged in the owner's colour with a bright white foreground.
-static unsigned char FleetColor(const Fleet *pFleet)
-{
-    return pFleet->m_pOwner ? pFleet->m_pOwner->m_color : 0;
-}
-
 static void FleetMessage(const Fleet *pFleet, const char *pText)
 {
-    AddMessage(pText, (unsigned char)(FleetColor(pFleet) | 15));
+    AddMessage(pText, CompanyMessageAttr(pFleet->m_pOwner));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -526,6 +520,8 @@ static void FleetWarp(Fleet *pFleet)
         if (result == WARPGATE_SENT_HOME)
             return;   // the fleet keeps its order home and does not pass
         if (result == WARPGATE_STRANDED) {
+            // Neither paid nor sent home: the fleet is stranded at the gate instead of passing for
+            // free, so the price of a gate means something.
             pFleet->m_eState = FLEET_STRANDED;
             return;
         }
@@ -551,8 +547,9 @@ static void FleetStranded(Fleet *pFleet)
     FleetMessage(pFleet, "A fleet has been stranded!");
     pFleet->m_cStranded++;
     if (pFleet->m_cStranded >= FLEET_STRANDED_DEATH) {
+        // This one message is in the owner's colour alone, without the bright foreground.
         AddMessage("After being stranded for so long, everyone in your fleet helplessly perished.",
-                   FleetColor(pFleet));
+                   pFleet->m_pOwner ? pFleet->m_pOwner->m_color : 0);
         pFleet->m_eState = FLEET_DEAD;
     }
 }

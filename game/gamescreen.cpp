@@ -377,7 +377,7 @@ static void RecallButton(Button *)
         return;
     Planet *pHome = pFleet->m_pHomePlanet;
     if (!pHome || pHome->m_pSystem != pFleet->m_pSystem) {
-        AddMessage("This fleet has no home planet in this system to return to.\n", (unsigned char)(pPlayer->m_color | 15));
+        AddMessage("This fleet has no home planet in this system to return to.\n", CompanyMessageAttr(pPlayer));
         return;
     }
     FleetMoveToPlanet(pFleet, pHome);

@@ -108,7 +108,7 @@ static std::string Format(const char *pFormat, int value)
 
 static unsigned char OwnerAttr(const Planet *pPlanet)
 {
-    return (unsigned char)((pPlanet && pPlanet->m_pOwner ? pPlanet->m_pOwner->m_color : 0) | 15);
+    return CompanyMessageAttr(pPlanet ? pPlanet->m_pOwner : nullptr);
 }
 
 static void TellPlayer(const char *pFormat, const Planet *pPlanet)

@@ -288,11 +288,6 @@ static int CurrentTurn(void)
     return g_pUniverse ? g_pUniverse->m_iTurn : 0;
 }
 
-static unsigned char OwnerAttr(const Company *pOwner)
-{
-    return (unsigned char)((pOwner ? pOwner->m_color : 0) | 15);
-}
-
 static const char *OwnerName(const Company *pOwner)
 {
     return pOwner && pOwner->m_pName ? pOwner->m_pName : "";
@@ -338,7 +333,7 @@ int QueueShip(Structure *pShipyard, int type)
     if (!pInfo || BuildQueueIsFull(pShipyard->m_pQueue))
         return 1;
     Planet *pPlanet = pShipyard->m_pPlanet;
-    unsigned char attr = OwnerAttr(pShipyard->m_pOwner);
+    unsigned char attr = CompanyMessageAttr(pShipyard->m_pOwner);
     if (!CanAffordShip(pInfo, pPlanet->m_iMatter, pPlanet->m_iEnergy)) {
         AddMessage("You have insufficient funds to construct this ship.", attr);
         return 1;
@@ -368,7 +363,7 @@ int QueueStructure(Structure *pColony, int type)
     Planet *pPlanet = pColony->m_pPlanet;
     if (!pInfo || BuildQueueIsFull(pQueue) || !PlanetCanAddStructure(pPlanet))
         return 1;
-    unsigned char attr = OwnerAttr(pColony->m_pOwner);
+    unsigned char attr = CompanyMessageAttr(pColony->m_pOwner);
     if (!CanAffordStructure(pInfo, pPlanet->m_iMatter, pPlanet->m_iEnergy)) {
         AddMessage("You have insufficient funds to build this structure.", attr);
         return 1;
@@ -569,7 +564,7 @@ static void ColonyUpdate(Structure *pColony, Planet *pPlanet)
         StoreAdd(&pPlanet->m_iMatter, 50);
         return;
     }
-    unsigned char attr = OwnerAttr(pColony->m_pOwner);
+    unsigned char attr = CompanyMessageAttr(pColony->m_pOwner);
     BuildNode *pNode = pQueue->m_pFirst;
     int turn = CurrentTurn();
     if (pNode->m_iTurns > turn) {
@@ -594,7 +589,7 @@ static void ShipyardUpdate(Structure *pShipyard, Planet *pPlanet)
     BuildQueue *pQueue = pShipyard->m_pQueue;
     if (!pQueue || !pQueue->m_pFirst)
         return;
-    unsigned char attr = OwnerAttr(pShipyard->m_pOwner);
+    unsigned char attr = CompanyMessageAttr(pShipyard->m_pOwner);
     BuildNode *pNode = pQueue->m_pFirst;
     if (pNode->m_iTurns > 0) {
         Report(attr, "%s: %d until %5s is built at %5s.", OwnerName(pShipyard->m_pOwner),
@@ -620,7 +615,7 @@ static void ShipyardUpdate(Structure *pShipyard, Planet *pPlanet)
 static void StorageUpdate(Structure *pSilo, Planet *pPlanet)
 {
     long long capacity = (long long)(uint32_t)pSilo->m_iParam;
-    unsigned char attr = OwnerAttr(pSilo->m_pOwner);
+    unsigned char attr = CompanyMessageAttr(pSilo->m_pOwner);
     while ((long long)pPlanet->m_iEnergy + pPlanet->m_iMatter > capacity) {
         AddMessage("Stored resources exceed the maximum, decreasing", attr);
         pPlanet->m_iEnergy--;

@@ -65,7 +65,7 @@ void WarpgateLink(Warpgate *pGateA, Warpgate *pGateB)
 
 static unsigned char FleetMessageAttr(const Fleet *pFleet)
 {
-    return (unsigned char)((pFleet && pFleet->m_pOwner ? pFleet->m_pOwner->m_color : 0) | 15);
+    return CompanyMessageAttr(pFleet ? pFleet->m_pOwner : nullptr);
 }
 
 // Supplies and prices are compared as unsigned values, so a fleet whose supplies have gone
