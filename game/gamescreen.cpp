@@ -285,6 +285,7 @@ static void PanelListClick(void)
     if (!s_list.pView || g_pInfoView != s_list.pView)
         return;
     EventQueue *pQueue = &g_eventQueue;
+    bool bListEvent = false;
     EventNode *pBefore = nullptr;
     EventNode *pEvent = pQueue->m_pHead;
     while (pEvent) {
@@ -303,11 +304,17 @@ static void PanelListClick(void)
             pQueue->m_pTail = pBefore;
         pQueue->m_nCount--;
         pEvent->m_pNext = nullptr;
+        bListEvent = true;
         ListHandleEvent(pEvent, s_list.pView, s_list.ppItems, s_list.count, &s_list.bPressed, &s_list.pCurrent,
                         &s_list.selected, &s_list.previous);
         FreeEvent(pEvent);
         pEvent = pNext;
     }
+    // Without this, a press let go off the list would stay held and take the next click on the
+    // list for itself.
+    if (!bListEvent)
+        ListEndPressOffList(s_list.pView, s_list.ppItems, s_list.count, &s_list.bPressed, &s_list.pCurrent,
+                            &s_list.selected, &s_list.previous);
 }
 
 // The number of rows a panel text takes once wrapped.

@@ -467,6 +467,14 @@ int ListHandleEvent(EventNode *pEvent, Scroller *pList, Button **ppItems, int co
     return RunListItems(pData->m_x, pData->m_y, pList, ppItems, count, pPressed, ppCurrent, pSelected, pPrevious);
 }
 
+int ListEndPressOffList(Scroller *pList, Button **ppItems, int count, int *pPressed, Button **ppCurrent,
+                        int *pSelected, int *pPrevious)
+{
+    if (!pList || !*pPressed || (g_inputState.m_nButtons & 0xFFFF) == INPUT_BUTTON_LEFT)
+        return -1;
+    return RunListItems(-1, -1, pList, ppItems, count, pPressed, ppCurrent, pSelected, pPrevious);
+}
+
 static void AfterListInput(Surface *pBody, Scroller *pList, int bNew, int selected, ListSelectCallback onSelect)
 {
     if (bNew) {
@@ -504,11 +512,11 @@ void HandleListClick(Surface *pBody, Coord *pPos, Scroller *pList, Button **ppIt
         }
         FreeEvent(pEvent);
     }
-    // A sticky item is chosen at the release wherever the pointer is then; a release off the list
-    // posts nothing there, so it is handed to the items here.
-    if (!bListEvent && *pPressed && (mouse.m_nButtons & 0xFFFF) != INPUT_BUTTON_LEFT) {
-        int bNew = RunListItems(-1, -1, pList, ppItems, count, pPressed, ppCurrent, pSelected, pPrevious);
-        AfterListInput(pBody, pList, bNew, *pSelected, onSelect);
+    // A sticky item is chosen at the release wherever the pointer is then.
+    if (!bListEvent) {
+        int bNew = ListEndPressOffList(pList, ppItems, count, pPressed, ppCurrent, pSelected, pPrevious);
+        if (bNew >= 0)
+            AfterListInput(pBody, pList, bNew, *pSelected, onSelect);
     }
 }
 

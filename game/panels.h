@@ -102,6 +102,11 @@ void HandleListClick(Surface *pBody, Coord *pPos, Scroller *pList, Button **ppIt
 // new selection, else 0. The caller keeps and frees the event.
 int ListHandleEvent(EventNode *pEvent, Scroller *pList, Button **ppItems, int count, int *pPressed,
                     Button **ppCurrent, int *pSelected, int *pPrevious);
+// A press on the items let go off the list posts no event there: when the list holds a press and
+// the live button is up, ends it as a release off the list (a sticky item is still chosen).
+// Returns 1 when this made a new selection, 0 when it made none, -1 when there was no such press.
+int ListEndPressOffList(Scroller *pList, Button **ppItems, int count, int *pPressed, Button **ppCurrent,
+                        int *pSelected, int *pPrevious);
 
 /* Dialogs. */
 // The update of the ship building dialog: the ship list's clicks with ShowShipTypeInfo. Returns

@@ -102,6 +102,20 @@ TEST_F(Maps, TheHoldOfThePlayersPlanetIsListedAgainWhenItsShipsChange)
     GameScreenUpdate();
     ASSERT_NE(g_pInfoView, nullptr);
     EXPECT_EQ(g_pInfoView->m_pContent->m_nHeight, 3);  // two one-row names, one empty row between
+
+    // A press on the first name let go over the panel's text, then a click on the second name:
+    // the second is the one lit.
+    RunScript();
+    int x = 0, y = 0;
+    ASSERT_TRUE(HeadlessFindText("Vessel", &x, &y));
+    HeadlessDrag(x, y, x, 3);
+    HeadlessClick(x, y + 2);
+    RunScript();
+    const Cell *pNames = g_pInfoView->m_pContent->m_pCells;
+    int width = g_pInfoView->m_pContent->m_nWidth;
+    EXPECT_EQ(pNames[0].m_attr, 12);
+    EXPECT_EQ(pNames[2 * width].m_attr, 0xC0);
+
     AddShip(PlanetAt(0, 3)->m_pFleet, V_TYPE_SHIP_DRONE);
     Click(1, 41);  // another company's hold is not for the player to see
     GameScreenUpdate();
