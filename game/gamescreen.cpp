@@ -75,17 +75,7 @@ static bool s_bPanelShown = false;
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
-static Company *PlayerCompany(void)
-{
-    if (!g_pUniverse || !g_pUniverse->m_ppCompany)
-        return nullptr;
-    for (int i = 0; i < g_pUniverse->m_cCompany; i++) {
-        Company *pCompany = g_pUniverse->m_ppCompany[i];
-        if (pCompany && !pCompany->m_bAI)
-            return pCompany;
-    }
-    return nullptr;
-}
+static Company *PlayerCompany(void) { return UniversePlayer(g_pUniverse); }
 
 static bool CoordEqual(Coord a, Coord b) { return a.m_x == b.m_x && a.m_y == b.m_y; }
 

@@ -102,8 +102,6 @@ static void ShowMainView(void)
     BlitSurface(&origin, g_pScreen, g_pMainView->m_pView, nullptr);
 }
 
-static int MainMenuUpdate(Dialog *pDialog) { return TitleScreenAnimation(pDialog); }
-
 static void RunMainMenu(void)
 {
     Surface *pTitle = g_ppFixed[0];
@@ -115,7 +113,7 @@ static void RunMainMenu(void)
     Button *apButtons[] = {s_menus.pNew, s_menus.pLoad, s_menus.pQuit, s_menus.pCredits};
     Dialog *pMenu = nullptr;
     int rc = CreateDialog(&pMenu, s_menus.pMainStyle, s_menus.pBody, nullptr, apButtons, 4, &pos,
-                          MainMenuUpdate);
+                          TitleScreenAnimation);
     V_ASSERT(rc == 0);
 
     while (g_gameState != GAME_STATE_PLAYING && g_gameState != GAME_STATE_QUIT) {

@@ -71,12 +71,8 @@ int SystemUpdate(System *pSystem)
 // The player is the company not run by the computer; it is beaten when it holds no colony.
 static bool PlayerIsDefeated(const Universe *pUniverse)
 {
-    for (int i = 0; i < pUniverse->m_cCompany; i++) {
-        const Company *pCompany = pUniverse->m_ppCompany[i];
-        if (pCompany && !pCompany->m_bAI)
-            return pCompany->m_cColony == 0;
-    }
-    return false;
+    const Company *pPlayer = UniversePlayer(pUniverse);
+    return pPlayer && pPlayer->m_cColony == 0;
 }
 
 static bool NoRivalHoldsAColony(const Universe *pUniverse)

@@ -180,3 +180,15 @@ void UniverseDestroy(Universe **ppUniverse)
         g_pUniverse = nullptr;
     *ppUniverse = nullptr;
 }
+
+Company *UniversePlayer(const Universe *pUniverse)
+{
+    if (!pUniverse || !pUniverse->m_ppCompany)
+        return nullptr;
+    for (int i = 0; i < pUniverse->m_cCompany; i++) {
+        Company *pCompany = pUniverse->m_ppCompany[i];
+        if (pCompany && !pCompany->m_bAI)
+            return pCompany;
+    }
+    return nullptr;
+}

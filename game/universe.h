@@ -36,6 +36,10 @@ int UniverseCreate(Universe **ppUniverse, int systemCount, int companyCount);
 // g_pUniverse when that is the universe destroyed).
 void UniverseDestroy(Universe **ppUniverse);
 
+/* Queries. */
+// The company the person plays (the one not run by the computer), or null.
+Company *UniversePlayer(const Universe *pUniverse);
+
 /* Generation steps. */
 // Pairs gates of different systems at random; gates left over stay unpaired.
 void MakeWarpLinks(Universe *pUniverse);
