@@ -73,3 +73,10 @@ void GameShutdown(void)
         UniverseDestroy(&g_pUniverse);
     }
 }
+
+void GameQuit(void)
+{
+    g_gameState = GAME_STATE_QUIT;
+    GameShutdown();
+    DestroyMainScreen();
+}

@@ -1,6 +1,7 @@
 // game: setting up and tearing down a game. GameStart builds the catalogues, replaces any game in
-// play, builds the game screen and shows the galaxy; GameShutdown frees the catalogues and the
-// world. The main program, the intro and loading call them.
+// play, builds the game screen, installs the turn's hooks (maps redrawn, defeat, victory) and
+// shows the galaxy; GameShutdown frees the catalogues and the world; GameQuit is the one way a
+// game ends the program. The main program, the intro and loading call them.
 #pragma once
 
 struct Universe;
@@ -9,3 +10,6 @@ struct Universe;
 // With null, generates a new world; with a universe (loaded, or from the intro), adopts it.
 void GameStart(Universe *pUniverse);
 void GameShutdown(void);
+// The program state set to quit, the game shut down and the game screen destroyed: the in-game
+// menu's QUIT GAME and defeat both end this way.
+void GameQuit(void);

@@ -13,12 +13,14 @@
 #include "game/evutils.h"
 #include "game/files.h"
 #include "game/fleet.h"
+#include "game/game.h"
 #include "game/input.h"
 #include "game/messagelog.h"
 #include "game/panels.h"
 #include "game/planet.h"
 #include "game/ship.h"
 #include "game/system.h"
+#include "game/turn.h"
 #include "game/uiutils.h"
 #include "game/universe.h"
 #include "game/warpgate.h"
@@ -402,10 +404,24 @@ static void ShowSelectedPlanet(Planet *pPlanet);
 static void ShowSelectedFleet(Fleet *pFleet);
 static void ForgetReleasedFleet(Fleet *pFleet);
 
-// The world's drawing and fleet hooks and the panel list's clicks lead here while a game is on
-// show, whoever started it.
+// Defeat ends the program in the middle of the turn; victory lets the game go on.
+static void ShowDefeat(void)
+{
+    MessageBox("GAME OVER: All of your colonies have been annihilated.");
+    GameQuit();
+}
+
+static void ShowVictory(void)
+{
+    MessageBox("VICTORY: The galaxy is yours!");
+}
+
+// The world's drawing, fleet and turn hooks and the panel list's clicks lead here while a game is
+// on show, whoever started it.
 static void HookGameScreen(void)
 {
+    static const TurnHooks s_turnHooks = {SystemDrawMap, UniverseDraw, ShowDefeat, ShowVictory};
+    TurnSetHooks(&s_turnHooks);
     PlanetSetSelectedDisplay(ShowSelectedPlanet);
     FleetSetSelectedDisplay(ShowSelectedFleet);
     FleetSetReleaseListener(ForgetReleasedFleet);
@@ -869,6 +885,7 @@ void GameScreenRelease(void)
     PlanetSetSelectedDisplay(nullptr);
     FleetSetSelectedDisplay(nullptr);
     FleetSetReleaseListener(nullptr);
+    TurnSetHooks(nullptr);
     if (g_pfnInfoViewClick == PanelListClick)
         g_pfnInfoViewClick = nullptr;
 }

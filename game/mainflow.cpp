@@ -173,9 +173,7 @@ static void RunInGameMenu(void)
         g_gameState = GAME_STATE_LOADING;
         AddMessage("Loading arrives in a later version: no saved game can be loaded yet.", 0x0F);
     } else if (pChosen == s_menus.pQuit) {
-        g_gameState = GAME_STATE_QUIT;
-        GameShutdown();
-        DestroyMainScreen();
+        GameQuit();
     } else {
         g_bMenuLatch = 1;
     }

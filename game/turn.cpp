@@ -6,17 +6,12 @@
 
 #include "baseutilities/baselist.h"
 #include "game/company.h"
-#include "game/console.h"
 #include "game/fleet.h"
-#include "game/game.h"
-#include "game/gamescreen.h"
 #include "game/messagelog.h"
 #include "game/planet.h"
 #include "game/system.h"
-#include "game/uiutils.h"
 #include "game/universe.h"
 #include "game/warpgate.h"
-#include "game/window.h"
 #include "game/world.h"
 
 // While the universe advances, the fleets already updated this turn. A fleet that passes a gate
@@ -24,6 +19,13 @@
 // upkeep, a second repair). Fleets made during a turn (new holds) enter no fleet list before the
 // next turn, so the address of a fleet freed during the turn never comes up again in this set.
 static std::unordered_set<const Fleet *> *s_pUpdatedThisTurn = nullptr;
+
+static TurnHooks s_hooks = {};
+
+void TurnSetHooks(const TurnHooks *pHooks)
+{
+    s_hooks = pHooks ? *pHooks : TurnHooks{};
+}
 
 void SystemUpdateSight(System *pSystem, Planet *pPlanet)
 {
@@ -64,7 +66,8 @@ int SystemUpdate(System *pSystem)
     }
     for (int i = 0; i < pSystem->m_cGate; i++)
         WarpgateTick(pSystem->m_ppGate[i]);
-    SystemDrawMap(pSystem);
+    if (s_hooks.pfnSystemDone)
+        s_hooks.pfnSystemDone(pSystem);
     return 0;
 }
 
@@ -85,13 +88,6 @@ static bool NoRivalHoldsAColony(const Universe *pUniverse)
     return true;
 }
 
-// Without a console (a world run by a test or a tool) there is nobody to show a box to.
-static void ShowBox(const char *pText)
-{
-    if (g_pScreen)
-        MessageBox(pText);
-}
-
 int UniverseUpdate(Universe *pUniverse)
 {
     if (!pUniverse)
@@ -104,16 +100,15 @@ int UniverseUpdate(Universe *pUniverse)
     s_pUpdatedThisTurn = nullptr;
 
     if (PlayerIsDefeated(pUniverse)) {
-        ShowBox("GAME OVER: All of your colonies have been annihilated.");
-        // The world is torn down in the middle of the turn: nothing after this may touch it.
-        g_gameState = GAME_STATE_QUIT;
-        GameShutdown();
-        DestroyMainScreen();
+        // The hook may tear the world down: nothing after it may touch the universe.
+        if (s_hooks.pfnDefeat)
+            s_hooks.pfnDefeat();
         return 0;
     }
-    if (NoRivalHoldsAColony(pUniverse))
-        ShowBox("VICTORY: The galaxy is yours!");
-    UniverseDraw(pUniverse);
+    if (NoRivalHoldsAColony(pUniverse) && s_hooks.pfnVictory)
+        s_hooks.pfnVictory();
+    if (s_hooks.pfnTurnDone)
+        s_hooks.pfnTurnDone(pUniverse);
     return 0;
 }
 

@@ -1,15 +1,28 @@
 // turn: the turn cycle. EndTurn is the " End Turn " button's action; UniverseUpdate raises the
 // turn counter, runs SystemUpdate for every system (fleets in space, sight, planets with their
-// holds, gates, the system map redrawn), then tests for defeat and victory and redraws the
-// galaxy. Defeat tears the game down in the middle of the update: the box, the program state
-// set to quit, GameShutdown and the game screen destroyed. Without a console (a test or a tool
-// running a world) the boxes are not shown; everything else happens alike.
+// holds, gates), then tests for defeat and victory. The turn never draws: what the screens must
+// hear of (a system's turn done, the turn done, defeat, victory) goes through the hooks they
+// install. Without hooks (a test or a tool running a world) the turn runs alike, unseen.
 #pragma once
 
 struct Universe;
 struct System;
 struct Planet;
 struct Button;
+
+// What the turn tells the screens. Any member may be null.
+struct TurnHooks {
+    void (*pfnSystemDone)(System *pSystem);      // a system's turn is over: its map is redrawn
+    void (*pfnTurnDone)(Universe *pUniverse);    // the whole turn is over: the galaxy is redrawn
+    // The player holds no colony. The hook may end the game and free the world: UniverseUpdate
+    // touches nothing after calling it.
+    void (*pfnDefeat)(void);
+    void (*pfnVictory)(void);                    // no computer company holds a colony
+};
+
+/* The screens' seam. */
+// Copies the hooks; null removes them all.
+void TurnSetHooks(const TurnHooks *pHooks);
 
 /* Per-turn steps. 1 for a null argument, else 0 (also after a defeat, when the world is gone). */
 int SystemUpdate(System *pSystem);
