@@ -106,18 +106,6 @@ static std::string Format(const char *pFormat, int value)
     return buffer;
 }
 
-static unsigned char OwnerAttr(const Planet *pPlanet)
-{
-    return CompanyMessageAttr(pPlanet ? pPlanet->m_pOwner : nullptr);
-}
-
-static void TellPlayer(const char *pFormat, const Planet *pPlanet)
-{
-    char buffer[256];
-    snprintf(buffer, sizeof buffer, pFormat, pPlanet && pPlanet->m_pName ? pPlanet->m_pName : "");
-    AddMessage(buffer, OwnerAttr(pPlanet));
-}
-
 // The log view is not drawn while a dialog runs; the build entry points draw it themselves so
 // that what they told the player shows below the dialog at once.
 static void ShowLogNow(void)
@@ -145,23 +133,6 @@ static std::string InfoFrameText(const std::string &title)
     return text;
 }
 
-static bool IsStanding(const Structure *pStructure, int type)
-{
-    return pStructure && pStructure->m_eType == type && !pStructure->m_bDestroyed;
-}
-
-// The last standing structure of the type; one destroyed in battle is freed at the next update
-// and takes whatever was queued at it along.
-static Structure *StandingStructure(const Planet *pPlanet, int type)
-{
-    Structure *pFound = nullptr;
-    for (int i = 0; pPlanet && i < pPlanet->m_cStructure; i++) {
-        if (IsStanding(pPlanet->m_ppStructure[i], type))
-            pFound = pPlanet->m_ppStructure[i];
-    }
-    return pFound;
-}
-
 /* Information panels. */
 
 void DrawResourcesPanel(Surface *pTarget, Planet *pPlanet)
@@ -179,27 +150,6 @@ void DrawResourcesPanel(Surface *pTarget, Planet *pPlanet)
     DestroySurface(&pShade);
     DestroySurface(&pWrapped);
     free(pCells);
-}
-
-int CountShipsInHold(const Planet *pPlanet, int type)
-{
-    if (!pPlanet || !pPlanet->m_pFleet || !pPlanet->m_pFleet->m_pShips)
-        return 0;
-    int count = 0;
-    for (ListNode *pNode = pPlanet->m_pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext) {
-        const Ship *pShip = (const Ship *)pNode->m_pData;
-        if (pShip && pShip->m_eType == type)
-            count++;
-    }
-    return count;
-}
-
-int CountExistingStructures(const Planet *pPlanet, int type)
-{
-    int count = 0;
-    for (int i = 0; pPlanet && i < pPlanet->m_cStructure; i++)
-        count += IsStanding(pPlanet->m_ppStructure[i], type) ? 1 : 0;
-    return count;
 }
 
 // How fast a ship moves, told by the kind of weapon it carries.
@@ -816,57 +766,6 @@ void ShowBuildQueueDialog(Structure *pShipyard)
     FreeKeptDialog(&queue);
 }
 
-/* Queueing within the planet's limits. */
-
-int PlanetQueueShips(Planet *pPlanet, int type)
-{
-    if (!pPlanet)
-        return 0;
-    int queued = 0;
-    bool bShipyard = false;
-    for (int i = 0; i < pPlanet->m_cStructure; i++) {
-        Structure *pStructure = pPlanet->m_ppStructure[i];
-        if (!IsStanding(pStructure, V_TYPE_SHIPYARD))
-            continue;
-        bShipyard = true;
-        if (BuildQueueIsFull(pStructure->m_pQueue)) {
-            TellPlayer("The Shipyard queue at %s is full.", pPlanet);
-            continue;
-        }
-        if (QueueShip(pStructure, type) == 0)
-            queued++;
-    }
-    if (!bShipyard)
-        TellPlayer("There is no Shipyard on %s to build ships.", pPlanet);
-    return queued;
-}
-
-int PlanetCanBuildStructures(Planet *pPlanet)
-{
-    if (!pPlanet)
-        return 0;
-    if (StandingStructure(pPlanet, V_TYPE_COLONY))
-        return 1;
-    TellPlayer("There is no Colony on %s to build structures.", pPlanet);
-    return 0;
-}
-
-int PlanetQueueStructure(Planet *pPlanet, int type)
-{
-    if (!PlanetCanBuildStructures(pPlanet))
-        return 1;
-    Structure *pColony = StandingStructure(pPlanet, V_TYPE_COLONY);
-    if (BuildQueueIsFull(pColony->m_pQueue)) {
-        TellPlayer("The Colony queue at %s is full.", pPlanet);
-        return 1;
-    }
-    if (!PlanetCanAddStructure(pPlanet)) {
-        TellPlayer("There is no room for more structures on %s.", pPlanet);
-        return 1;
-    }
-    return QueueStructure(pColony, type);
-}
-
 /* The planet panel's build entry points. */
 
 static int EnsureShipList(void)
@@ -898,7 +797,7 @@ void RunAddShip(void)
         return;
     for (;;) {
         int result = RunShipBuildDialog(s_ppShipItems, BUILD_LIST_ITEMS, &s_pShipListView, ShipListUpdate,
-                                        StandingStructure(pPlanet, V_TYPE_SHIPYARD));
+                                        PlanetGetShipyard(pPlanet));
         if (result == SHIP_DIALOG_DONE)
             break;
         int index = g_shipList.m_iSelected;

@@ -5,7 +5,7 @@
 // RunAddShip and RunBuildStruct here, which own the two build lists, queue what the player chose
 // within the planet's limits and tell the player in the message log when something is refused.
 // The save-slot dialog uses RunListDialog in its save and load modes. Nothing here changes the
-// world except through QueueShip, QueueStructure and the build queue reorders.
+// world except through the planet's queueing rules and the build queue reorders.
 #pragma once
 
 #include <cstdint>
@@ -65,11 +65,6 @@ void DrawResourcesPanel(Surface *pTarget, Planet *pPlanet);
 // of g_pSelPlanet. An index outside 0-8 only shades the body.
 void ShowShipTypeInfo(int index, Surface *pBody);
 void ShowStructTypeInfo(int index, Surface *pBody);
-// The figure after "Existing:": structures of that type standing on the planet, not counting
-// those destroyed in battle and awaiting removal, nor those still in the Colony's queue.
-int CountExistingStructures(const Planet *pPlanet, int type);
-// The figure after "In Hold:": ships of that type in the planet's own fleet.
-int CountShipsInHold(const Planet *pPlanet, int type);
 
 /* Lists of selectable items. */
 // Makes count sticky buttons, one per text, each the text in attr wrapped to width columns, laid
@@ -128,17 +123,6 @@ int RunShipBuildDialog(Button **ppItems, int count, Scroller **ppList, DialogUpd
 void ShowBuildQueueDialog(Structure *pShipyard);
 // Frees the dialogs kept between calls (the list dialog's and the ship dialog's).
 void CloseBuildDialogs(void);
-
-/* Queueing within the planet's limits; each refusal is told in the message log. */
-// One ship of the type at every standing Shipyard of the planet whose queue has room. Returns
-// the number queued.
-int PlanetQueueShips(Planet *pPlanet, int type);
-// The structure at the planet's standing Colony, while its queue has room and the standing and
-// queued structures leave room for one more. Returns 0 when queued, 1 otherwise.
-int PlanetQueueStructure(Planet *pPlanet, int type);
-// 1 when the planet has a standing Colony to build structures at; otherwise tells the player so
-// and returns 0.
-int PlanetCanBuildStructures(Planet *pPlanet);
 
 /* The planet panel's build entry points, acting on g_pSelPlanet. */
 // "  Add Ship  ": the ship building dialog again and again until DONE; after each BUILD or QUEUE

@@ -1,5 +1,6 @@
 #include "game/planet.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,7 +9,9 @@
 #include "game/2dutils.h"
 #include "game/company.h"
 #include "game/fleet.h"
+#include "game/messagelog.h"
 #include "game/moon.h"
+#include "game/ship.h"
 #include "game/structure.h"
 #include "game/system.h"
 #include "game/universe.h"
@@ -129,11 +132,18 @@ int PlanetIsOwnedBy(const Planet *pPlanet, const Company *pCompany)
     return pPlanet && pPlanet->m_pOwner && pPlanet->m_pOwner == pCompany ? 1 : 0;
 }
 
-static Structure *LastStructureOfType(const Planet *pPlanet, int type)
+static bool IsStanding(const Structure *pStructure, int type)
+{
+    return pStructure && pStructure->m_eType == type && !pStructure->m_bDestroyed;
+}
+
+// A structure destroyed in battle is freed at the planet's next update and takes whatever was
+// queued at it along, so it is never the one to build at.
+Structure *PlanetStandingStructure(const Planet *pPlanet, int type)
 {
     Structure *pFound = nullptr;
     for (int i = 0; pPlanet && i < pPlanet->m_cStructure; i++) {
-        if (pPlanet->m_ppStructure[i] && pPlanet->m_ppStructure[i]->m_eType == type)
+        if (IsStanding(pPlanet->m_ppStructure[i], type))
             pFound = pPlanet->m_ppStructure[i];
     }
     return pFound;
@@ -141,17 +151,38 @@ static Structure *LastStructureOfType(const Planet *pPlanet, int type)
 
 Structure *PlanetGetColony(const Planet *pPlanet)
 {
-    return LastStructureOfType(pPlanet, V_TYPE_COLONY);
+    return PlanetStandingStructure(pPlanet, V_TYPE_COLONY);
 }
 
 Structure *PlanetGetShipyard(const Planet *pPlanet)
 {
-    return LastStructureOfType(pPlanet, V_TYPE_SHIPYARD);
+    return PlanetStandingStructure(pPlanet, V_TYPE_SHIPYARD);
 }
 
 int PlanetHasStructure(const Planet *pPlanet, int type)
 {
-    return LastStructureOfType(pPlanet, type) ? 1 : 0;
+    return PlanetStandingStructure(pPlanet, type) ? 1 : 0;
+}
+
+int CountExistingStructures(const Planet *pPlanet, int type)
+{
+    int count = 0;
+    for (int i = 0; pPlanet && i < pPlanet->m_cStructure; i++)
+        count += IsStanding(pPlanet->m_ppStructure[i], type) ? 1 : 0;
+    return count;
+}
+
+int CountShipsInHold(const Planet *pPlanet, int type)
+{
+    if (!pPlanet || !pPlanet->m_pFleet || !pPlanet->m_pFleet->m_pShips)
+        return 0;
+    int count = 0;
+    for (ListNode *pNode = pPlanet->m_pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext) {
+        const Ship *pShip = (const Ship *)pNode->m_pData;
+        if (pShip && pShip->m_eType == type)
+            count++;
+    }
+    return count;
 }
 
 // Every structure queued at any of the planet's colonies will take a slot of the array when it
@@ -271,4 +302,64 @@ void PlanetDraw(Planet *pPlanet, Surface *pTarget)
     Fleet *pFleet = pPlanet->m_pFleet;
     if (pFleet && pFleet->m_pShips && !ListIsEmpty(pFleet->m_pShips) && pFleet->m_pSprite)
         BlitSurface(&pos, pTarget, pFleet->m_pSprite, nullptr);
+}
+
+/* Queueing within the planet's limits. */
+
+// Refusals go to the log in the owner's colour, so the player hears of their own and the
+// computer companies' refusals look like the rest of their messages.
+static void TellOwner(const char *pFormat, const Planet *pPlanet)
+{
+    char buffer[256];
+    snprintf(buffer, sizeof buffer, pFormat, pPlanet && pPlanet->m_pName ? pPlanet->m_pName : "");
+    AddMessage(buffer, CompanyMessageAttr(pPlanet ? pPlanet->m_pOwner : nullptr));
+}
+
+int PlanetQueueShips(Planet *pPlanet, int type)
+{
+    if (!pPlanet)
+        return 0;
+    int queued = 0;
+    bool bShipyard = false;
+    for (int i = 0; i < pPlanet->m_cStructure; i++) {
+        Structure *pStructure = pPlanet->m_ppStructure[i];
+        if (!IsStanding(pStructure, V_TYPE_SHIPYARD))
+            continue;
+        bShipyard = true;
+        if (BuildQueueIsFull(pStructure->m_pQueue)) {
+            TellOwner("The Shipyard queue at %s is full.", pPlanet);
+            continue;
+        }
+        if (QueueShip(pStructure, type) == 0)
+            queued++;
+    }
+    if (!bShipyard)
+        TellOwner("There is no Shipyard on %s to build ships.", pPlanet);
+    return queued;
+}
+
+int PlanetCanBuildStructures(Planet *pPlanet)
+{
+    if (!pPlanet)
+        return 0;
+    if (PlanetGetColony(pPlanet))
+        return 1;
+    TellOwner("There is no Colony on %s to build structures.", pPlanet);
+    return 0;
+}
+
+int PlanetQueueStructure(Planet *pPlanet, int type)
+{
+    if (!PlanetCanBuildStructures(pPlanet))
+        return 1;
+    Structure *pColony = PlanetGetColony(pPlanet);
+    if (BuildQueueIsFull(pColony->m_pQueue)) {
+        TellOwner("The Colony queue at %s is full.", pPlanet);
+        return 1;
+    }
+    if (!PlanetCanAddStructure(pPlanet)) {
+        TellOwner("There is no room for more structures on %s.", pPlanet);
+        return 1;
+    }
+    return QueueStructure(pColony, type);
 }

@@ -74,13 +74,32 @@ int PlanetColonize(Planet *planet, Company *company);
 int PlanetIsOwnedBy(const Planet *pPlanet, const Company *pCompany);
 
 /* Structures. */
-Structure *PlanetGetColony(const Planet *pPlanet);     // the last Colony, or null
-Structure *PlanetGetShipyard(const Planet *pPlanet);   // the last Shipyard, or null
-int PlanetHasStructure(const Planet *pPlanet, int type);
+// The last structure of the type not destroyed in battle, or null: the one lookup of "the
+// planet's Colony" and "the planet's Shipyard" that building, the turn and the screens share.
+Structure *PlanetStandingStructure(const Planet *pPlanet, int type);
+Structure *PlanetGetColony(const Planet *pPlanet);     // the standing Colony, or null
+Structure *PlanetGetShipyard(const Planet *pPlanet);   // the standing Shipyard, or null
+int PlanetHasStructure(const Planet *pPlanet, int type);   // 1 when one of the type stands
+// The figure after "Existing:": standing structures of the type, not counting those destroyed in
+// battle and awaiting removal, nor those still in the Colony's queue.
+int CountExistingStructures(const Planet *pPlanet, int type);
+// The figure after "In Hold:": ships of that type in the planet's own fleet.
+int CountShipsInHold(const Planet *pPlanet, int type);
 // 1 while the structures standing and those queued at its colonies leave room for one more.
 int PlanetCanAddStructure(const Planet *pPlanet);
 // Drops a structure from the array, closing the gap; the caller frees it. 0, or 1 if not there.
 int PlanetRemoveStructure(Planet *pPlanet, Structure *pStructure);
+
+/* Queueing within the planet's limits; each refusal is told in the message log. */
+// One ship of the type at every standing Shipyard of the planet whose queue has room. Returns
+// the number queued.
+int PlanetQueueShips(Planet *pPlanet, int type);
+// The structure at the planet's standing Colony, while its queue has room and the standing and
+// queued structures leave room for one more. Returns 0 when queued, 1 otherwise.
+int PlanetQueueStructure(Planet *pPlanet, int type);
+// 1 when the planet has a standing Colony to build structures at; otherwise tells the owner so
+// and returns 0.
+int PlanetCanBuildStructures(Planet *pPlanet);
 
 /* Per-turn step: production, building, the hold. 0, or 1 for a null planet. */
 int PlanetUpdate(Planet *pPlanet);

@@ -623,6 +623,17 @@ static void StorageUpdate(Structure *pSilo, Planet *pPlanet)
     }
 }
 
+// Whether the planet still lists a structure of the type, standing or destroyed and awaiting
+// its own update.
+static bool PlanetListsStructureOfType(const Planet *pPlanet, int type)
+{
+    for (int i = 0; i < pPlanet->m_cStructure; i++) {
+        if (pPlanet->m_ppStructure[i] && pPlanet->m_ppStructure[i]->m_eType == type)
+            return true;
+    }
+    return false;
+}
+
 // A structure destroyed in battle is dropped from its planet and freed, and does nothing else.
 // One that no planet lists belongs to whoever holds it and is left alone.
 int StructureUpdate(Structure *pStructure)
@@ -636,9 +647,11 @@ int StructureUpdate(Structure *pStructure)
         bool bColony = pStructure->m_eType == V_TYPE_COLONY;
         StructureDestroy(&pStructure);
         // With its last Colony gone the planet is no colony of its company any more, though the
-        // company still owns it: the count the end-of-game tests read goes down.
+        // company still owns it: the count the end-of-game tests read goes down. A second Colony
+        // destroyed in the same battle is still listed until its own update: it takes the count
+        // down then, so two destroyed Colonies count off once.
         Company *pOwner = pPlanet->m_pOwner;
-        if (bColony && pOwner && pOwner->m_cColony > 0 && !PlanetGetColony(pPlanet))
+        if (bColony && pOwner && pOwner->m_cColony > 0 && !PlanetListsStructureOfType(pPlanet, V_TYPE_COLONY))
             pOwner->m_cColony--;
         return STRUCTURE_REMOVED;
     }
