@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/2dutils.h"
-#include "game/console.h"
-#include "game/messagelog.h"
-#include "game/uiutils.h"
-#include "game/window.h"
+#include "game/core/2dutils.h"
+#include "game/core/console.h"
+#include "game/core/messagelog.h"
+#include "game/ui/uiutils.h"
+#include "game/ui/window.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // outlive their dialog, and the screen put back as it was.
 #include <gtest/gtest.h>
 
-#include "game/console.h"
-#include "game/dialog.h"
-#include "game/uiutils.h"
-#include "game/window.h"
+#include "game/core/console.h"
+#include "game/ui/dialog.h"
+#include "game/ui/uiutils.h"
+#include "game/ui/window.h"
 #include "platform/headless.h"
 #include "ui_harness.h"
 

@@ -1,8 +1,8 @@
 // The maps as the player works them, beyond what the played game in test_play shows: choosing by
 // click, the panels of systems, planets and fleets, fleet orders given by dragging a line across a
 // system map, zooming, and the gates.
-#include "game/files.h"
-#include "game/window.h"
+#include "game/core/files.h"
+#include "game/ui/window.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {

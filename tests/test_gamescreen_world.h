@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "game/gamescreen.h"
-#include "game/mainflow.h"
-#include "game/structure.h"
-#include "game/turn.h"
-#include "tests/motion_world.h"
+#include "game/screens/gamescreen.h"
+#include "game/screens/mainflow.h"
+#include "game/world/structure.h"
+#include "game/world/turn.h"
+#include "tests/world/motion_world.h"
 #include "tests/ui_harness.h"
 
 namespace screens_test {

@@ -4,8 +4,8 @@
 
 #include <utility>
 
-#include "game/console.h"
-#include "game/input.h"
+#include "game/core/console.h"
+#include "game/core/input.h"
 #include "platform/headless.h"
 #include "ui_harness.h"
 

@@ -11,16 +11,16 @@
 
 #include <unistd.h>
 
-#include "game/company.h"
-#include "game/console.h"
-#include "game/input.h"
-#include "game/intro.h"
-#include "game/mainflow.h"
-#include "game/messagelog.h"
-#include "game/system.h"
-#include "game/universe.h"
-#include "game/window.h"
-#include "game/world.h"
+#include "game/world/company.h"
+#include "game/core/console.h"
+#include "game/core/input.h"
+#include "game/screens/intro.h"
+#include "game/screens/mainflow.h"
+#include "game/core/messagelog.h"
+#include "game/world/system.h"
+#include "game/world/universe.h"
+#include "game/ui/window.h"
+#include "game/world/world.h"
 #include "platform/headless.h"
 #include "tests/game_dir.h"
 

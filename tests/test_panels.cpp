@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "game/panels.h"
+#include "game/screens/panels.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {

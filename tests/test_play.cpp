@@ -8,8 +8,8 @@
 #include <cmath>
 #include <functional>
 
-#include "game/game.h"
-#include "game/randutils.h"
+#include "game/screens/game.h"
+#include "game/core/randutils.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {

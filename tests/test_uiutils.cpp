@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "game/uiutils.h"
-#include "game/window.h"
+#include "game/ui/uiutils.h"
+#include "game/ui/window.h"
 
 namespace {
 

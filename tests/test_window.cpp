@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "game/console.h"
-#include "game/evqueue.h"
-#include "game/evutils.h"
-#include "game/messagelog.h"
-#include "game/uiutils.h"
-#include "game/window.h"
+#include "game/core/console.h"
+#include "game/core/evqueue.h"
+#include "game/core/evutils.h"
+#include "game/core/messagelog.h"
+#include "game/ui/uiutils.h"
+#include "game/ui/window.h"
 #include "platform/headless.h"
 #include "ui_harness.h"
 

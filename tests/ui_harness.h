@@ -9,13 +9,13 @@
 
 #include <string>
 
-#include "game/console.h"
-#include "game/dialog.h"
-#include "game/evqueue.h"
-#include "game/evutils.h"
-#include "game/input.h"
-#include "game/messagelog.h"
-#include "game/window.h"
+#include "game/core/console.h"
+#include "game/ui/dialog.h"
+#include "game/core/evqueue.h"
+#include "game/core/evutils.h"
+#include "game/core/input.h"
+#include "game/core/messagelog.h"
+#include "game/ui/window.h"
 #include "platform/headless.h"
 
 class UiHarness {

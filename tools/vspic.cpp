@@ -34,9 +34,9 @@
 #include <string>
 #include <vector>
 
-#include "game/2dutils.h"
+#include "game/core/2dutils.h"
 #include "platform/cp437.h"
-#include "game/files.h"
+#include "game/core/files.h"
 
 namespace {
 

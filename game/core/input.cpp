@@ -1,0 +1,70 @@
+#include "game/core/input.h"
+
+#include <cstdio>
+
+#include "game/core/console.h"
+#include "platform/platform.h"
+
+InputState g_inputState = {INPUT_KIND_OTHER, 0, 0, 0, 0};
+
+// The platform's input comes ready to read once the console has taken over the display, so
+// there is nothing to open here; only the start-up messages remain.
+void InitInputManager(void)
+{
+    printf("Initializing input manager...");
+    g_inputState = InputState{INPUT_KIND_OTHER, 0, 0, 0, 0};
+    printf("done.\n");
+}
+
+void ShutdownInputManager(void)
+{
+    printf("Shutting down input manager...");
+    printf("done.\n");
+}
+
+void PollInput(void)
+{
+    PlatformInputRecord record;
+    if (!PlatformReadInput(&record)) {
+        g_inputState.m_nFlags = 0;
+        return;
+    }
+    switch (record.m_kind) {
+    case PLATFORM_RECORD_KEY:
+        g_inputState.m_nKind = INPUT_KIND_KEY;
+        g_inputState.m_nButtons = record.m_vk;
+        break;
+    case PLATFORM_RECORD_MOUSE:
+        g_inputState.m_nKind = INPUT_KIND_MOUSE;
+        g_inputState.m_nFlags = record.m_flags;
+        // A wheel record carries no position worth keeping: the pointer stays where it was.
+        if (!(record.m_flags & INPUT_FLAG_WHEELED)) {
+            g_inputState.m_nX = record.m_x;
+            g_inputState.m_nY = record.m_y;
+            if (g_pCursorSprite) {
+                g_pCursorSprite->m_x = record.m_x - 1;
+                g_pCursorSprite->m_y = record.m_y - 1;
+            }
+        }
+        g_inputState.m_nButtons = record.m_buttons;
+        break;
+    default:
+        g_inputState.m_nKind = INPUT_KIND_OTHER;
+        break;
+    }
+}
+
+void SleepMs(uint32_t ms) { PlatformSleep(ms); }
+
+uint32_t FrameDeadline(void) { return PlatformMilliseconds() + FRAME_MS; }
+
+// Compared as a signed difference, so the clock may wrap around.
+static bool ClockBefore(uint32_t now, uint32_t deadline) { return (int32_t)(now - deadline) < 0; }
+
+void FrameWait(uint32_t deadline)
+{
+    while (ClockBefore(deadline, PlatformMilliseconds()))
+        deadline += FRAME_MS;
+    while (ClockBefore(PlatformMilliseconds(), deadline))
+        SleepMs(1);
+}

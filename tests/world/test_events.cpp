@@ -1,0 +1,61 @@
+// The event queue: first in, first out; nodes carry their data and are freed only when unlinked.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "game/core/evqueue.h"
+#include "game/core/evutils.h"
+
+namespace {
+
+EventNode *MakeKeyNode(uint32_t key)
+{
+    KeyEventData *pData = (KeyEventData *)calloc(1, sizeof(KeyEventData));
+    pData->m_nKey = key;
+    EventNode *pNode = nullptr;
+    EXPECT_EQ(CreateEvent(&pNode, EV_KEY, 0, pData), 0);
+    return pNode;
+}
+
+TEST(EventQueue, EventsComeOffInTheOrderTheyWentOnAndClearingFreesTheRest)
+{
+    EventQueue q;
+    InitEventQueue(&q);
+    EXPECT_EQ(PopEvent(&q), nullptr);
+    for (uint32_t key = 1; key <= 3; key++)
+        EXPECT_EQ(PushEvent(&q, MakeKeyNode(key)), &q);
+    EXPECT_EQ(q.m_nCount, 3);
+    PushEvent(&q, PopEvent(&q));  // a popped node can go on again, behind the others
+    for (uint32_t key : {2u, 3u, 1u}) {
+        EventNode *pNode = PopEvent(&q);
+        ASSERT_NE(pNode, nullptr);
+        EXPECT_EQ(((const KeyEventData *)pNode->m_pData)->m_nKey, key);
+        EXPECT_EQ(pNode->m_pNext, nullptr);  // free to be freed or pushed again at once
+        FreeEvent(pNode);
+    }
+    EXPECT_EQ(PopEvent(&q), nullptr);
+    EXPECT_TRUE(q.m_nCount == 0 && q.m_pHead == nullptr && q.m_pTail == nullptr);
+    // After the last node went, the next one is both ends; clearing frees every node and its data.
+    EventNode *pNode = MakeKeyNode(4);
+    PushEvent(&q, pNode);
+    EXPECT_TRUE(q.m_nCount == 1 && q.m_pHead == pNode && q.m_pTail == pNode);
+    PushEvent(&q, MakeKeyNode(5));
+    ClearEventQueue(&q);
+    EXPECT_TRUE(q.m_nCount == 0 && q.m_pHead == nullptr && q.m_pTail == nullptr);
+}
+
+using EventQueueDeathTest = testing::Test;
+
+TEST_F(EventQueueDeathTest, ANodeStillInAQueueCannotBeFreed)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EventQueue q;
+    InitEventQueue(&q);
+    EventNode *pFirst = MakeKeyNode(1);
+    PushEvent(&q, pFirst);
+    PushEvent(&q, MakeKeyNode(2));
+    EXPECT_DEATH(FreeEvent(pFirst), "Assertion failed: pNode->m_pNext == NULL, module evutils");
+    ClearEventQueue(&q);
+}
+
+}  // namespace

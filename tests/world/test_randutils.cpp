@@ -1,0 +1,42 @@
+// The shared random sequence: its exact values for a known seed, and RandRange continuing the
+// sequence instead of restarting it.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/core/randutils.h"
+
+namespace {
+
+// By hand from state = state x 214013 + 2531011 (mod 2^32), draw = (state >> 16) & 0x7FFF:
+//   seed 1:     1 x 214013 + 2531011 = 2745024;        2745024 >> 16 = 41
+//               2745024 x 214013 + 2531011 = 3357800067 (mod 2^32); >> 16 = 51235; & 0x7FFF = 18467
+//               then 415139642 -> 6334, 3884216597 -> 26500, 3403800452 -> 19169
+TEST(RandomSequence, ASeedGivesTheGeneratorsExactDrawsAndRandRangeGoesOnWithThem)
+{
+    RandSeed(1);
+    for (int draw : {41, 18467, 6334, 26500, 19169})
+        EXPECT_EQ(RandDraw(), draw);
+    RandSeed(1);
+    EXPECT_EQ(RandInt(10), 41 % 10);
+    EXPECT_EQ(RandRange(7, 10), 7 + 18467 % 4);  // no reseeding: the next draw of the sequence
+    EXPECT_EQ(RandDraw(), 6334);
+    EXPECT_EQ(RandRange(-5, 5), -5 + 26500 % 11);
+    EXPECT_EQ(RandDraw(), 19169);
+}
+
+// Two fleets made in the same second each take RandRange (7, 10) and then draw on. Seeded from the
+// clock, a reseeding RandRange would hand both the same value and replay the same draws after it.
+TEST(RandomSequence, CallsInTheSameSecondDoNotReplayTheSequence)
+{
+    RandInit();
+    std::vector<int> draws[2];
+    for (std::vector<int> &fleet : draws) {
+        fleet.push_back(RandRange(0, 32767));
+        for (int i = 0; i < 6; i++)
+            fleet.push_back(RandDraw());
+    }
+    EXPECT_NE(draws[0], draws[1]);
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// The turn without a screen: the per-system step (fleets, sight, planets with their holds, gates),
+// the universe step, and whole generated galaxies run for a thousand turns with fleets ordered
+// around, checked for consistency every turn and torn down without leaks.
+#include <random>
+#include <set>
+#include <vector>
+
+#include "game/world/structure.h"
+#include "game/world/turn.h"
+#include "tests/world/motion_world.h"
+
+namespace motion_test {
+namespace {
+
+using Turns = World;
+
+// The walk takes the next fleet first, so fleets leaving the list during their own update let
+// every other fleet move once: the first merges into the third and is released, the second warps
+// to system 1, which comes later in the turn and must not update it again, the fourth moves on.
+// Then sight: a planet within a fleet's sight of 20 is known (flag 2); out of sight on a later
+// turn, flag 2 becomes flag 4. Exactly 20 away is out of sight.
+TEST_F(Turns, EveryFleetMovesOnceThoughSomeLeaveTheListAndThenSightIsUpdated)
+{
+    Fleet *pMerger = SpaceFleet(0, 0, Coord{30, 30}, {V_TYPE_SHIP_DRONE});
+    Fleet *pWarper = SpaceFleet(0, 0, Coord{80, 10}, {V_TYPE_SHIP_FAST});
+    Fleet *pHost = SpaceFleet(0, 0, Coord{30, 34}, {V_TYPE_SHIP_FAST});
+    Fleet *pMover = SpaceFleet(0, 0, Coord{40, 70}, {V_TYPE_SHIP_FAST});
+    Fleet *pScout = SpaceFleet(0, 0, Coord{60, 41}, {V_TYPE_SHIP_DRONE});  // 19 from (60, 60)
+    FleetMoveToFleet(pMerger, pHost);
+    Gate(0, 0)->m_bActive = 1;
+    pWarper->m_pTargetGate = Gate(0, 0);
+    pWarper->m_eState = FLEET_WARP;
+    FleetMoveToCoord(pMover, Coord{40, 90});
+    EXPECT_EQ(UniverseUpdate(g_pUniverse), 0);
+    EXPECT_TRUE(pHost->m_cShip == 2 && pHost->m_iEnergy == 1 - 200);  // upkeep for the drone too
+    EXPECT_TRUE(pWarper->m_pSystem == SystemAt(1) && pWarper->m_iEnergy == 1 - 100);
+    EXPECT_EQ(pMover->m_pos.m_y, 74);
+    EXPECT_TRUE(SystemAt(0)->m_pFleets->m_cItem == 3 && SystemAt(1)->m_pFleets->m_cItem == 1);
+    EXPECT_EQ(PlanetAt(0, 2)->m_bFlags & (PLANET_KNOWN | PLANET_SHADED), PLANET_KNOWN);
+    pScout->m_pos = Coord{60, 40};
+    UniverseUpdate(g_pUniverse);
+    EXPECT_EQ(PlanetAt(0, 2)->m_bFlags & (PLANET_KNOWN | PLANET_SHADED), PLANET_SHADED);
+    EXPECT_TRUE(pWarper->m_iEnergy == 1 - 200 && g_pUniverse->m_iTurn == 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// A thousand turns of generated galaxies. Owned planets build a Shipyard, then ships there while
+// they can pay; holds with ships and waiting fleets are sent now and then to a planet, a gate, the
+// system's first fleet or a point; in half the runs the battle stand-in sinks ships. After every
+// turn every fleet has one holder and knows it, every ship one fleet, every owned planet a hold,
+// and whatever points at a fleet points at one still in play; the teardown leaves nothing behind.
+
+void CheckWorld(Universe *pUniverse)
+{
+    std::set<Fleet *> fleets;
+    std::vector<Fleet *> pointed;
+    auto check = [&](Fleet *pFleet, System *pSystem, Planet *pHome) {
+        ASSERT_TRUE(fleets.insert(pFleet).second) << "a fleet with two holders";
+        ASSERT_TRUE(pFleet->m_pSystem == pSystem && (!pHome || pFleet->m_pHomePlanet == pHome));
+        ASSERT_EQ(pFleet->m_cShip, pFleet->m_pShips->m_cItem);
+        for (ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext)
+            ASSERT_EQ(((Ship *)pNode->m_pData)->m_pFleet, pFleet);
+        pointed.push_back(pFleet->m_pTargetFleet);
+    };
+    for (int s = 0; s < pUniverse->m_cSystem; s++) {
+        System *pSystem = pUniverse->m_ppSystem[s];
+        for (ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
+            check((Fleet *)pNode->m_pData, pSystem, nullptr);
+        for (int p = 0; p < pSystem->m_cPlanet; p++) {
+            Planet *pPlanet = pSystem->m_ppPlanet[p];
+            ASSERT_TRUE(!pPlanet->m_pOwner || pPlanet->m_pFleet) << "an owned planet without a hold";
+            if (pPlanet->m_pFleet)
+                check(pPlanet->m_pFleet, nullptr, pPlanet);
+        }
+        for (int g = 0; g < pSystem->m_cGate; g++)
+            pointed.push_back(pSystem->m_ppGate[g]->m_pTransitFleet);
+    }
+    for (Fleet *pFleet : pointed)
+        ASSERT_TRUE(!pFleet || fleets.count(pFleet)) << "a pointer at a fleet out of play";
+}
+
+class Soak : public World, public ::testing::WithParamInterface<unsigned> {
+protected:
+    void SetUp() override { ASSERT_TRUE(ShipCatalogueCreate() == 0 && StructCatalogueCreate() == 0); }
+    void TearDown() override
+    {
+        World::TearDown();
+        ShipCatalogueDestroy();
+        StructCatalogueDestroy();
+    }
+
+    int Pick(int n) { return (int)(m_choice() % (unsigned)n); }
+
+    // Queues at the planet's Shipyard, or a Shipyard at its Colony; sends its hold somewhere.
+    void Play(Planet *pPlanet)
+    {
+        Structure *pShipyard = PlanetGetShipyard(pPlanet), *pColony = PlanetGetColony(pPlanet);
+        if (pShipyard && BuildQueueCount(pShipyard->m_pQueue) < 3)
+            QueueShip(pShipyard, Pick(3) ? V_TYPE_SHIP_DRONE + Pick(9) : V_TYPE_MOTHERSHIP_COLONY);
+        else if (pColony && !pShipyard && !BuildQueueCount(pColony->m_pQueue))
+            QueueStructure(pColony, V_TYPE_SHIPYARD);
+        if (pPlanet->m_pFleet && pPlanet->m_pFleet->m_cShip > 0)
+            Order(pPlanet->m_pFleet, pPlanet->m_pSystem);
+    }
+
+    void Order(Fleet *pFleet, System *pSystem)
+    {
+        int order = Pick(20);
+        if (pFleet->m_eState == FLEET_MOVING || pFleet->m_eState == FLEET_LAUNCH || order >= 4)
+            return;
+        if (order == 0)
+            FleetMoveToPlanet(pFleet, pSystem->m_ppPlanet[Pick(pSystem->m_cPlanet)]);
+        else if (order == 1)
+            FleetMoveToGate(pFleet, pSystem->m_ppGate[Pick(pSystem->m_cGate)]);
+        else if (order == 2 && !ListIsEmpty(pSystem->m_pFleets))
+            FleetMoveToFleet(pFleet, (Fleet *)pSystem->m_pFleets->m_pHead->m_pData);
+        else
+            FleetMoveToCoord(pFleet, Coord{Pick(100), Pick(100)});
+    }
+
+    std::mt19937 m_choice;
+};
+
+TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
+{
+    RandSeed(GetParam());
+    m_choice.seed(GetParam());
+    int companies = RandInt(4) + 2;
+    ASSERT_EQ(UniverseCreate(&g_pUniverse, RandInt(10) + 5, companies), 0);
+    static int s_released;
+    s_released = 0;
+    FleetSetReleaseListener([](Fleet *) { s_released++; });
+    FleetSetEncounterHandler(GetParam() % 2 ? LoseFirstShipsAndReturn : nullptr);
+    for (int turn = 0; turn < 1000 && !HasFatalFailure(); turn++) {
+        for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
+            System *pSystem = g_pUniverse->m_ppSystem[s];
+            for (ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
+                Order((Fleet *)pNode->m_pData, pSystem);
+            for (int p = 0; p < pSystem->m_cPlanet; p++)
+                Play(pSystem->m_ppPlanet[p]);
+        }
+        ASSERT_EQ(UniverseUpdate(g_pUniverse), 0);
+        CheckWorld(g_pUniverse);
+        MessagesClear();
+    }
+    // The orders did make things happen: fleets merged, docked or disbanded, colonies were
+    // founded, shipyards delivered ships.
+    int colonies = 0, offense = 0;
+    for (int c = 0; c < companies; c++) {
+        colonies += g_pUniverse->m_ppCompany[c]->m_cColony;
+        offense += g_pUniverse->m_ppCompany[c]->m_offenseScore;
+    }
+    EXPECT_TRUE(g_pUniverse->m_iTurn == 1000 && s_released > 0 && colonies > companies && offense > 0)
+        << s_released << " released, " << colonies << " colonies, " << offense << " ships built";
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::Values(1u, 2u, 3u, 1234u, 99999u));
+
+}  // namespace
+}  // namespace motion_test

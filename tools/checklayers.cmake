@@ -1,0 +1,21 @@
+# Fails the build when a module includes a layer above its own: core includes neither world, ui
+# nor screens; world and ui include neither each other nor screens. Run by the build on every
+# build; cheap enough not to notice.
+set(forbidden_core "game/(world|ui|screens)/")
+set(forbidden_world "game/(ui|screens)/")
+set(forbidden_ui "game/(world|screens)/")
+set(failed FALSE)
+foreach(layer core world ui)
+  file(GLOB sources ${SOURCE_DIR}/game/${layer}/*.cpp ${SOURCE_DIR}/game/${layer}/*.h)
+  foreach(source ${sources})
+    file(STRINGS ${source} includes REGEX "^#include \"${forbidden_${layer}}")
+    foreach(line ${includes})
+      file(RELATIVE_PATH rel ${SOURCE_DIR} ${source})
+      message(SEND_ERROR "${rel}: the ${layer} layer may not ${line}")
+      set(failed TRUE)
+    endforeach()
+  endforeach()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "A layer includes a layer above it.")
+endif()
