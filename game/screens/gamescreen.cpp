@@ -21,6 +21,7 @@
 #include "game/world/ship.h"
 #include "game/world/system.h"
 #include "game/world/turn.h"
+#include "game/ui/dialog.h"
 #include "game/ui/uiutils.h"
 #include "game/world/universe.h"
 #include "game/world/warpgate.h"

@@ -7,7 +7,7 @@
 #include "game/core/console.h"
 #include "game/core/input.h"
 #include "game/ui/uiutils.h"
-#include "game/ui/window.h"
+#include "game/ui/widgets.h"
 
 // Dispatch state of the modal dialog's buttons; only one dialog runs at a time.
 static int s_dialogPressed = 0;
@@ -132,4 +132,37 @@ Button *RunDialog(Dialog *pDialog)
     DestroySurface(&pFrame);
     ForgetDialogPress();
     return result >= 0 && result < count ? pDialog->m_ppButtons[result] : nullptr;
+}
+
+/* Message box. */
+
+void MessageBox(const char *pText)
+{
+    V_ASSERT(pText != NULL);
+    FrameStyle *pStyle = nullptr;
+    int rc = CreateBoxStyle(&pStyle, 0x0B);
+    V_ASSERT(rc == 0);
+    Surface *pBody = CreateSurface(60, 20);
+    FillSurface(pBody, pStyle->m_pCells[FRAME_FILL]);
+
+    Button *pOk = nullptr;
+    Coord okAt = {28, 16};
+    rc = CreateButton(&pOk, nullptr, nullptr, 0, 0, nullptr, " OK ", 4, pStyle, &okAt, &g_transCell);
+    V_ASSERT(rc == 0);
+
+    Cell *pCells = MakeCellString(pText, 0x0B);
+    Surface *pWrapped = WrapText(pCells, 58);
+    Coord textAt = {1, 1};
+    BlitSurface(&textAt, pBody, pWrapped, &g_transCell);
+    DestroySurface(&pWrapped);
+    free(pCells);
+
+    Dialog *pDialog = nullptr;
+    rc = CreateDialog(&pDialog, pStyle, pBody, &g_transCell, &pOk, 1, nullptr, nullptr);
+    V_ASSERT(rc == 0);
+    RunDialog(pDialog);
+    DestroyDialog(&pDialog);
+    DestroyButton(&pOk);
+    DestroySurface(&pBody);
+    DestroyFrameStyle(&pStyle);
 }

@@ -1,7 +1,8 @@
 // dialog: the modal dialog. RunDialog saves the screen under the frame, runs its own 16 ms frame
 // loop (poll, buttons, the dialog's update, draw, present) until a button is chosen, puts the
 // screen back and returns the button. Menus, build dialogs, save slots, message boxes and battle
-// screens are all dialogs; the game loop is simply suspended while one runs.
+// screens are all dialogs; the game loop is simply suspended while one runs. The one-button
+// message box is here too.
 #pragma once
 
 #include <cstdint>
@@ -38,3 +39,7 @@ void DestroyDialog(Dialog **ppDialog);
 // Runs the modal loop and returns the chosen button (null if the update function ended the
 // dialog with an index that names no button).
 Button *RunDialog(Dialog *pDialog);
+
+/* Message box. */
+// Shows the text in a modal dialog with one " OK " button; returns when it is pressed.
+void MessageBox(const char *pText);

@@ -5,14 +5,10 @@
 
 #include "baseutilities/baseassert.h"
 #include "game/core/console.h"
-#include "game/ui/dialog.h"
-#include "game/ui/window.h"
 
 // Characters of the two built-in styles, in frame style order (code page 437).
 static const char BOX_CHARS[FRAME_STYLE_CELLS] = {'\xC9', '\xBB', '\xC8', '\xBC', '\xCD', '\xBA', ' '};
 static const char BAR_CHARS[FRAME_STYLE_CELLS] = {' ', ' ', '\xCA', ' ', '\xCD', '\xBA', ' '};
-
-static const Cell LOG_FILL = {' ', 0x0B};
 
 /* Frame styles. */
 
@@ -180,110 +176,4 @@ void DrawText(const char *pText, unsigned char attr, Surface *pTarget, Coord *pP
     BlitSurface(pPos, pTarget, pLine, nullptr);
     FreeTextLine(&pLine);
     free(pCells);
-}
-
-/* The message log view. */
-
-// The spare room behind the one content surface the log has grown. It is trusted only while the
-// surface and its cell array are the ones it was recorded for.
-static Surface *s_pGrownContent = nullptr;
-static Cell *s_pGrownCells = nullptr;
-static long long s_grownCapacity = 0;  // cells
-
-void LogViewForget(Surface *pContent)
-{
-    if (pContent == s_pGrownContent) {
-        s_pGrownContent = nullptr;
-        s_pGrownCells = nullptr;
-        s_grownCapacity = 0;
-    }
-}
-
-// A content the log has not grown before is first made to look as if it had been blitted onto
-// the log's fill with the shared transparent cell, as every older line of a grown log has been.
-static void AdoptLogContent(Surface *pContent)
-{
-    Surface *pCopy = CreateSurface(pContent->m_nWidth, pContent->m_nHeight);
-    FillSurface(pCopy, LOG_FILL);
-    BlitSurface(&g_origin, pCopy, pContent, &g_transCell);
-    size_t count = (size_t)pContent->m_nWidth * (size_t)pContent->m_nHeight;
-    memcpy(pContent->m_pCells, pCopy->m_pCells, count * sizeof(Cell));
-    DestroySurface(&pCopy);
-    s_pGrownContent = pContent;
-    s_pGrownCells = pContent->m_pCells;
-    s_grownCapacity = (long long)count;
-}
-
-// Surfaces keep their cells in a plain heap array (2dutils), so the log may enlarge it in place.
-static void ReserveLogCells(Surface *pContent, long long cells)
-{
-    if (cells <= s_grownCapacity)
-        return;
-    long long capacity = s_grownCapacity * 2;
-    if (capacity < cells)
-        capacity = cells;
-    Cell *pCells = (Cell *)realloc(pContent->m_pCells, (size_t)capacity * sizeof(Cell));
-    V_ASSERT(pCells != NULL);
-    pContent->m_pCells = pCells;
-    s_pGrownCells = pCells;
-    s_grownCapacity = capacity;
-}
-
-void LogViewAppend(Scroller *pLogView, const char *pText, unsigned char attr)
-{
-    V_ASSERT(pLogView != NULL && pText != NULL);
-    Surface *pContent = pLogView->m_pContent;
-    if (pContent != s_pGrownContent || pContent->m_pCells != s_pGrownCells)
-        AdoptLogContent(pContent);
-
-    int width = pContent->m_nWidth;
-    Cell *pCells = MakeCellString(pText, attr);
-    Surface *pWrapped = WrapText(pCells, width);
-    int oldHeight = pContent->m_nHeight;
-    int newHeight = oldHeight + pWrapped->m_nHeight;
-    ReserveLogCells(pContent, (long long)newHeight * width);
-
-    pContent->m_nHeight = newHeight;
-    Cell *pNewRows = &pContent->m_pCells[(size_t)oldHeight * width];
-    for (size_t c = 0; c < (size_t)pWrapped->m_nHeight * width; c++)
-        pNewRows[c] = LOG_FILL;
-    Coord at = {0, oldHeight};
-    BlitSurface(&at, pContent, pWrapped, &g_transCell);
-    pLogView->m_nScrollY = oldHeight - pLogView->m_pView->m_nHeight + pWrapped->m_nHeight;
-
-    DestroySurface(&pWrapped);
-    free(pCells);
-}
-
-/* Message box. */
-
-void MessageBox(const char *pText)
-{
-    V_ASSERT(pText != NULL);
-    FrameStyle *pStyle = nullptr;
-    int rc = CreateBoxStyle(&pStyle, 0x0B);
-    V_ASSERT(rc == 0);
-    Surface *pBody = CreateSurface(60, 20);
-    FillSurface(pBody, pStyle->m_pCells[FRAME_FILL]);
-
-    Button *pOk = nullptr;
-    Coord okAt = {28, 16};
-    rc = CreateButton(&pOk, nullptr, nullptr, 0, 0, nullptr, " OK ", 4, pStyle, &okAt, &g_transCell);
-    V_ASSERT(rc == 0);
-
-    Cell *pCells = MakeCellString(pText, 0x0B);
-    Surface *pWrapped = WrapText(pCells, 58);
-    Coord textAt = {1, 1};
-    BlitSurface(&textAt, pBody, pWrapped, &g_transCell);
-    DestroySurface(&pWrapped);
-    free(pCells);
-
-    Dialog *pDialog = nullptr;
-    rc = CreateDialog(&pDialog, pStyle, pBody, &g_transCell, &pOk, 1, nullptr, nullptr);
-    V_ASSERT(rc == 0);
-    RunDialog(pDialog);
-    DestroyDialog(&pDialog);
-    DestroyButton(&pOk);
-    DestroySurface(&pBody);
-    DestroyFrameStyle(&pStyle);
 }

@@ -1,12 +1,9 @@
 // uiutils: what every window and panel is built from: frame styles and the box builder, one-line
-// text surfaces, word wrapping, drawing a string at a position, appending to the message log view
-// and the one-button message box. AddMessage itself lives in game/messagelog.h, which keeps the
-// record; the window manager hooks the log view to it through LogViewAppend.
+// text surfaces, word wrapping and drawing a string at a position. It includes no other ui module;
+// the widgets, the window manager and the dialogs all build on it.
 #pragma once
 
 #include "game/core/2dutils.h"
-
-struct Scroller;
 
 // A frame style's seven cells, in this order.
 enum {
@@ -45,15 +42,3 @@ void FreeTextLine(Surface **ppLine);
 // most WRAP_MAX_LINES (a longer text is cut after that line).
 Surface *WrapText(Cell *pText, int width);
 void DrawText(const char *pText, unsigned char attr, Surface *pTarget, Coord *pPos);
-
-/* The message log view. */
-// Appends a message, wrapped to the content's width, at the bottom of the view's content and scrolls
-// so that its last line is the view's bottom row. The content keeps exactly the log's height;
-// its cell storage grows geometrically underneath, so a long game's appends stay cheap.
-void LogViewAppend(Scroller *pLogView, const char *pText, unsigned char attr);
-// Forgets the spare storage kept for a content surface that is about to be destroyed.
-void LogViewForget(Surface *pContent);
-
-/* Message box. */
-// Shows the text in a modal dialog with one " OK " button; returns when it is pressed.
-void MessageBox(const char *pText);
