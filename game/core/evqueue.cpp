@@ -48,3 +48,25 @@ EventNode *PopEvent(EventQueue *q)
     q->m_nCount--;
     return pNode;
 }
+
+// One pass over the queue, rebuilding it from the nodes that stay.
+int TakeEvents(EventQueue *q, EventTest pfnTest, void *pContext, EventQueue *pTaken)
+{
+    V_ASSERT(q != NULL && pfnTest != NULL && pTaken != NULL && pTaken != q);
+    int taken = 0;
+    int count = q->m_nCount;
+    EventNode *pNode = q->m_pHead;
+    InitEventQueue(q);
+    for (int i = 0; i < count; i++) {
+        EventNode *pNext = pNode->m_pNext;
+        pNode->m_pNext = nullptr;
+        if (pfnTest(pNode, pContext)) {
+            PushEvent(pTaken, pNode);
+            taken++;
+        } else {
+            PushEvent(q, pNode);
+        }
+        pNode = pNext;
+    }
+    return taken;
+}

@@ -1,6 +1,7 @@
 // evqueue: the first-in, first-out queue of event nodes. The window manager appends what the
 // player did; the game loop, the battle screens and the list handler take events off the front.
-// A node belongs to the queue from PushEvent until PopEvent and to whoever popped it afterwards.
+// A node belongs to the queue from PushEvent until PopEvent (or TakeEvents) and to whoever took it
+// afterwards. Nothing else links or unlinks nodes.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,9 @@ struct EventQueue {
     EventNode *m_pTail;     // newest; null when empty
 };
 
+// Says whether TakeEvents takes the node; pContext is the caller's.
+typedef bool (*EventTest)(const EventNode *pNode, void *pContext);
+
 // The main event queue: initialised once by the main program and never cleared.
 extern EventQueue g_eventQueue;
 
@@ -26,3 +30,6 @@ void InitEventQueue(EventQueue *q);
 void ClearEventQueue(EventQueue *q);
 EventQueue *PushEvent(EventQueue *q, EventNode *pNode);
 EventNode *PopEvent(EventQueue *q);
+// Moves the nodes that pass the test, in their order, to the back of pTaken; the others stay in q
+// in their order. Returns the number moved.
+int TakeEvents(EventQueue *q, EventTest pfnTest, void *pContext, EventQueue *pTaken);

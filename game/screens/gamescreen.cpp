@@ -270,6 +270,12 @@ static void ShowPanelList(const Fleet *pFleet, int top)
     g_infoViewPos = Coord{g_pScreen->m_nWidth - g_pSideBar->m_nWidth, top};
 }
 
+static bool IsPanelListEvent(const EventNode *pEvent, void *pContent)
+{
+    const MouseEventData *pData = (const MouseEventData *)pEvent->m_pData;
+    return pEvent->m_nType != EV_KEY && pData && pData->m_pSurface == pContent;
+}
+
 // The window manager calls this every frame a mouse record reaches the game screen while a list
 // is shown, after the list's view has posted its events: they are taken out of the main queue
 // here and light the item clicked, so the game loop never sees them.
@@ -277,31 +283,13 @@ static void PanelListClick(void)
 {
     if (!s_list.pView || g_pInfoView != s_list.pView)
         return;
-    EventQueue *pQueue = &g_eventQueue;
-    bool bListEvent = false;
-    EventNode *pBefore = nullptr;
-    EventNode *pEvent = pQueue->m_pHead;
-    while (pEvent) {
-        EventNode *pNext = pEvent->m_pNext;
-        const MouseEventData *pData = (const MouseEventData *)pEvent->m_pData;
-        if (pEvent->m_nType == EV_KEY || !pData || pData->m_pSurface != s_list.pView->m_pContent) {
-            pBefore = pEvent;
-            pEvent = pNext;
-            continue;
-        }
-        if (pBefore)
-            pBefore->m_pNext = pNext;
-        else
-            pQueue->m_pHead = pNext;
-        if (pQueue->m_pTail == pEvent)
-            pQueue->m_pTail = pBefore;
-        pQueue->m_nCount--;
-        pEvent->m_pNext = nullptr;
-        bListEvent = true;
+    EventQueue taken;
+    InitEventQueue(&taken);
+    bool bListEvent = TakeEvents(&g_eventQueue, IsPanelListEvent, s_list.pView->m_pContent, &taken) > 0;
+    while (EventNode *pEvent = PopEvent(&taken)) {
         ListHandleEvent(pEvent, s_list.pView, s_list.ppItems, s_list.count, &s_list.bPressed, &s_list.pCurrent,
                         &s_list.selected, &s_list.previous);
         FreeEvent(pEvent);
-        pEvent = pNext;
     }
     // Without this, a press let go off the list would stay held and take the next click on the
     // list for itself.

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "game/core/evqueue.h"
 #include "game/core/evutils.h"
@@ -42,6 +44,28 @@ TEST(EventQueue, EventsComeOffInTheOrderTheyWentOnAndClearingFreesTheRest)
     PushEvent(&q, MakeKeyNode(5));
     ClearEventQueue(&q);
     EXPECT_TRUE(q.m_nCount == 0 && q.m_pHead == nullptr && q.m_pTail == nullptr);
+}
+
+TEST(EventQueue, TakingEventsMovesTheMatchingOnesInOrderAndLeavesTheRestLinked)
+{
+    EventQueue q, taken;
+    InitEventQueue(&q);
+    InitEventQueue(&taken);
+    for (uint32_t key = 1; key <= 6; key++)
+        PushEvent(&q, MakeKeyNode(key));
+    auto even = [](const EventNode *pNode, void *) { return ((const KeyEventData *)pNode->m_pData)->m_nKey % 2 == 0; };
+    EXPECT_EQ(TakeEvents(&q, even, nullptr, &taken), 3);
+    PushEvent(&q, MakeKeyNode(7));  // the kept tail is the last kept node
+    for (auto [pQueue, keys] : {std::pair{&q, std::vector<uint32_t>{1, 3, 5, 7}}, {&taken, {2, 4, 6}}}) {
+        EXPECT_EQ(pQueue->m_nCount, (int)keys.size());
+        for (uint32_t key : keys) {
+            EventNode *pNode = PopEvent(pQueue);
+            ASSERT_NE(pNode, nullptr);
+            EXPECT_EQ(((const KeyEventData *)pNode->m_pData)->m_nKey, key);
+            FreeEvent(pNode);
+        }
+        EXPECT_TRUE(pQueue->m_pHead == nullptr && pQueue->m_pTail == nullptr);
+    }
 }
 
 using EventQueueDeathTest = testing::Test;
