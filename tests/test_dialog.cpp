@@ -67,7 +67,7 @@ TEST(Dialog, ANullPositionCentresTheFrameAndTheUpdatesResultEndsIt)
     EXPECT_EQ(HeadlessCellAt(23, 18, HeadlessGetFrame(1)).m_ch, 0xC9);
     EXPECT_EQ(HeadlessCellAt(23, 18).m_ch, '.');
     EXPECT_EQ(SurfaceBytes(g_pScreen), d.screenBefore);
-    d.pDialog->m_pfnUpdate = EndWithNoButton;  // an index that names no button ends it with none
+    SetDialogUpdate(d.pDialog, EndWithNoButton, nullptr);  // an index that names no button ends it with none
     EXPECT_EQ(RunDialog(d.pDialog), nullptr);
     EXPECT_EQ(SurfaceBytes(g_pScreen), d.screenBefore);
 }

@@ -89,7 +89,7 @@ int ListUpdate(Dialog *pDialog)
                         s_calls++;
                         s_callFrame = s_frame;
                         ShowStructTypeInfo(index, pBody);
-                    });
+                    }, 1);
     return s_frame >= s_frames ? 1 : pDialog->m_cButtons;
 }
 

@@ -61,18 +61,13 @@ struct KeptDialog {
 static KeptDialog s_listDialog;
 static KeptDialog s_shipDialog;
 
-// The list a running dialog's update works on, handed over by the Run functions.
+// The list a running dialog's update works on: the dialog's user pointer, set by the Run functions.
 struct ListContext {
     Button **ppItems;
     int count;
     Scroller **ppList;
+    int bResourcesPanel;       // the save-slot dialog's narrow body has no room for it
 };
-
-static ListContext s_structContext;
-static ListContext s_shipContext;
-
-// The save-slot dialog's narrow body has no room for the resources panel.
-static bool s_bResourcesInBody = true;
 
 // The two build lists, made on first use and kept, with their scroll position, for the game.
 static Button **s_ppShipItems;
@@ -425,13 +420,14 @@ int ListEndPressOffList(Scroller *pList, Button **ppItems, int count, int *pPres
     return RunListItems(-1, -1, pList, ppItems, count, pPressed, ppCurrent, pSelected, pPrevious);
 }
 
-static void AfterListInput(Surface *pBody, Scroller *pList, int bNew, int selected, ListSelectCallback onSelect)
+static void AfterListInput(Surface *pBody, Scroller *pList, int bNew, int selected, ListSelectCallback onSelect,
+                           int bResourcesPanel)
 {
     if (bNew) {
         FillSurface(pBody, SHADE_CELL);
         if (onSelect)
             onSelect(selected, pBody);
-        if (s_bResourcesInBody)
+        if (bResourcesPanel)
             DrawResourcesPanel(pBody, g_pSelPlanet);
     }
     BlitAt(pBody, pList->m_pView, 1, 1, nullptr);
@@ -441,7 +437,8 @@ static void AfterListInput(Surface *pBody, Scroller *pList, int bNew, int select
 // one left waiting would put each later press a frame behind the live button state, where its
 // release would be read as the press and the click lost.
 void HandleListClick(Surface *pBody, Coord *pPos, Scroller *pList, Button **ppItems, int count, int *pPressed,
-                     Button **ppCurrent, int *pSelected, int *pPrevious, ListSelectCallback onSelect)
+                     Button **ppCurrent, int *pSelected, int *pPrevious, ListSelectCallback onSelect,
+                     int bResourcesPanel)
 {
     V_ASSERT(pBody != NULL && pPos != NULL && pList != NULL);
     if (g_inputState.m_nKind != INPUT_KIND_MOUSE)
@@ -458,7 +455,7 @@ void HandleListClick(Surface *pBody, Coord *pPos, Scroller *pList, Button **ppIt
             bListEvent = true;
             int bNew = RunListItems(pData->m_x, pData->m_y, pList, ppItems, count, pPressed, ppCurrent, pSelected,
                                     pPrevious);
-            AfterListInput(pBody, pList, bNew, *pSelected, onSelect);
+            AfterListInput(pBody, pList, bNew, *pSelected, onSelect, bResourcesPanel);
         }
         FreeEvent(pEvent);
     }
@@ -466,7 +463,7 @@ void HandleListClick(Surface *pBody, Coord *pPos, Scroller *pList, Button **ppIt
     if (!bListEvent) {
         int bNew = ListEndPressOffList(pList, ppItems, count, pPressed, ppCurrent, pSelected, pPrevious);
         if (bNew >= 0)
-            AfterListInput(pBody, pList, bNew, *pSelected, onSelect);
+            AfterListInput(pBody, pList, bNew, *pSelected, onSelect, bResourcesPanel);
     }
 }
 
@@ -545,29 +542,22 @@ static int BuildKeptDialog(KeptDialog *pKept, const ButtonPlace *pPlaces, int cB
     return 0;
 }
 
-int ShipListUpdate(Dialog *pDialog)
+// Both build lists' updates: the list the dialog's context names, with the given selection.
+static int BuildListUpdate(Dialog *pDialog, ListSelection *pSel, ListSelectCallback onSelect)
 {
     V_ASSERT(pDialog != NULL);
-    if (s_shipContext.ppList && *s_shipContext.ppList) {
+    const ListContext *pContext = (const ListContext *)pDialog->m_pUser;
+    if (pContext && pContext->ppList && *pContext->ppList) {
         Coord pos = {pDialog->m_x, pDialog->m_y};
-        HandleListClick(pDialog->m_pContent, &pos, *s_shipContext.ppList, s_shipContext.ppItems, s_shipContext.count,
-                        &g_shipList.m_bPressed, &g_shipList.m_pCurrent, &g_shipList.m_iSelected,
-                        &g_shipList.m_iPrevious, ShowShipTypeInfo);
+        HandleListClick(pDialog->m_pContent, &pos, *pContext->ppList, pContext->ppItems, pContext->count,
+                        &pSel->m_bPressed, &pSel->m_pCurrent, &pSel->m_iSelected, &pSel->m_iPrevious, onSelect,
+                        pContext->bResourcesPanel);
     }
     return pDialog->m_cButtons;
 }
 
-int StructListUpdate(Dialog *pDialog)
-{
-    V_ASSERT(pDialog != NULL);
-    if (s_structContext.ppList && *s_structContext.ppList) {
-        Coord pos = {pDialog->m_x, pDialog->m_y};
-        HandleListClick(pDialog->m_pContent, &pos, *s_structContext.ppList, s_structContext.ppItems,
-                        s_structContext.count, &g_structList.m_bPressed, &g_structList.m_pCurrent,
-                        &g_structList.m_iSelected, &g_structList.m_iPrevious, ShowStructTypeInfo);
-    }
-    return pDialog->m_cButtons;
-}
+int ShipListUpdate(Dialog *pDialog) { return BuildListUpdate(pDialog, &g_shipList, ShowShipTypeInfo); }
+int StructListUpdate(Dialog *pDialog) { return BuildListUpdate(pDialog, &g_structList, ShowStructTypeInfo); }
 
 int RunListDialog(Button **ppItems, int count, Scroller **ppList, int mode, DialogUpdate pfnUpdate)
 {
@@ -590,21 +580,16 @@ int RunListDialog(Button **ppItems, int count, Scroller **ppList, int mode, Dial
         }
         if (BuildKeptDialog(pKept, buttons, 2, bodyWidth, ppItems, count, ppList, pfnUpdate) != 0)
             return 1;
-    } else {
-        pKept->pDialog->m_pfnUpdate = pfnUpdate;
-        if (PrepareList(pKept->pBody, ppItems, count, ppList) != 0)
-            return 1;
+    } else if (PrepareList(pKept->pBody, ppItems, count, ppList) != 0) {
+        return 1;
     }
     if (mode == LIST_MODE_BUILD)
         DrawResourcesPanel(pKept->pBody, g_pSelPlanet);
 
-    ListContext savedContext = s_structContext;
-    bool savedResources = s_bResourcesInBody;
-    s_structContext = {ppItems, count, ppList};
-    s_bResourcesInBody = mode == LIST_MODE_BUILD;
+    ListContext context = {ppItems, count, ppList, mode == LIST_MODE_BUILD};
+    SetDialogUpdate(pKept->pDialog, pfnUpdate, &context);
     Button *pChosen = RunDialog(pKept->pDialog);
-    s_structContext = savedContext;
-    s_bResourcesInBody = savedResources;
+    SetDialogUpdate(pKept->pDialog, pfnUpdate, nullptr);
 
     if (!pChosen || pChosen != pKept->ppButtons[0]) {
         FreeKeptDialog(pKept);
@@ -623,20 +608,15 @@ int RunShipBuildDialog(Button **ppItems, int count, Scroller **ppList, DialogUpd
         const ButtonPlace buttons[3] = {{" BUILD ", 29, 17}, {" QUEUE ", 40, 17}, {" DONE  ", 51, 17}};
         if (BuildKeptDialog(pKept, buttons, 3, BUILD_BODY_WIDTH, ppItems, count, ppList, pfnUpdate) != 0)
             return SHIP_DIALOG_DONE;
-    } else {
-        pKept->pDialog->m_pfnUpdate = pfnUpdate;
-        if (PrepareList(pKept->pBody, ppItems, count, ppList) != 0)
-            return SHIP_DIALOG_DONE;
+    } else if (PrepareList(pKept->pBody, ppItems, count, ppList) != 0) {
+        return SHIP_DIALOG_DONE;
     }
     DrawResourcesPanel(pKept->pBody, g_pSelPlanet);
 
-    ListContext savedContext = s_shipContext;
-    bool savedResources = s_bResourcesInBody;
-    s_shipContext = {ppItems, count, ppList};
-    s_bResourcesInBody = true;
+    ListContext context = {ppItems, count, ppList, 1};
+    SetDialogUpdate(pKept->pDialog, pfnUpdate, &context);
     Button *pChosen = RunDialog(pKept->pDialog);
-    s_shipContext = savedContext;
-    s_bResourcesInBody = savedResources;
+    SetDialogUpdate(pKept->pDialog, pfnUpdate, nullptr);
 
     if (pChosen && pChosen == pKept->ppButtons[0])
         return SHIP_DIALOG_BUILD;
@@ -654,14 +634,14 @@ int RunShipBuildDialog(Button **ppItems, int count, Scroller **ppList, DialogUpd
 
 /* The shipyard queue dialog. */
 
-// Its list scrolls with the bars and the wheel; the queue can be far longer than the view.
-static Scroller *s_pQueueList;
-
+// Its list (the dialog's user pointer) scrolls with the bars and the wheel; the queue can be far
+// longer than the view.
 static int QueueListUpdate(Dialog *pDialog)
 {
-    if (s_pQueueList && g_inputState.m_nKind == INPUT_KIND_MOUSE) {
+    Scroller *pList = (Scroller *)pDialog->m_pUser;
+    if (pList && g_inputState.m_nKind == INPUT_KIND_MOUSE) {
         MouseState mouse = MouseStateFromInput();
-        HandleScrollerMouse(&mouse, mouse.m_nX - pDialog->m_x - 1, mouse.m_nY - pDialog->m_y - 1, s_pQueueList, 1, 1,
+        HandleScrollerMouse(&mouse, mouse.m_nX - pDialog->m_x - 1, mouse.m_nY - pDialog->m_y - 1, pList, 1, 1,
                             pDialog->m_pContent, nullptr);
     }
     return pDialog->m_cButtons;
@@ -741,15 +721,17 @@ void ShowBuildQueueDialog(Structure *pShipyard)
     queue.pBody = CreateSurface(QUEUE_BODY_WIDTH, DIALOG_BODY_HEIGHT);
     FillSurface(queue.pBody, SHADE_CELL);
     Surface *pContent = MakeQueueContent(pQueue, cNode);
-    if (CreateScroller(&s_pQueueList, LIST_VIEW_WIDTH, LIST_VIEW_HEIGHT, pContent, 0, 0) != 0) {
+    Scroller *pList = nullptr;
+    if (CreateScroller(&pList, LIST_VIEW_WIDTH, LIST_VIEW_HEIGHT, pContent, 0, 0) != 0) {
         DestroySurface(&pContent);
         FreeKeptDialog(&queue);
         return;
     }
-    BlitAt(queue.pBody, s_pQueueList->m_pView, 1, 1, nullptr);
+    BlitAt(queue.pBody, pList->m_pView, 1, 1, nullptr);
     queue.pFrameStyle = CreateDialogFrameStyle(QUEUE_FRAME_ATTR);
     if (CreateDialog(&queue.pDialog, queue.pFrameStyle, queue.pBody, nullptr, queue.ppButtons, queue.cButtons,
                      nullptr, QueueListUpdate) == 0) {
+        SetDialogUpdate(queue.pDialog, QueueListUpdate, pList);
         Button *pChosen = RunDialog(queue.pDialog);
         // The ship in production stays where it is unless the one after it is moved past it.
         BuildNode *pSecond = pQueue->m_pFirst ? pQueue->m_pFirst->m_pNext : nullptr;
@@ -762,7 +744,7 @@ void ShowBuildQueueDialog(Structure *pShipyard)
         else if (pSecond && pChosen == queue.ppButtons[4])
             BuildQueueMoveLast(pSecond, pQueue);
     }
-    DestroyListView(&s_pQueueList);
+    DestroyListView(&pList);
     FreeKeptDialog(&queue);
 }
 

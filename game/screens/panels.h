@@ -86,11 +86,12 @@ void ListSelectionReset(ListSelection *pSel, Scroller *pList, Button **ppItems, 
 // One frame of list input in a dialog whose frame is at *pPos and whose body is pBody, with the
 // list's view at (1, 1) of the body: the scroll view's mouse handling, then every event of the
 // main queue: the list's own go to the items (the others are stale ones from before the dialog
-// and are freed). A new selection shades the body, calls onSelect (if any) and, in the build
-// dialogs, redraws the resources panel of g_pSelPlanet. A press released outside the list still
-// ends there. Acts only when the last input record was a mouse record.
+// and are freed). A new selection shades the body, calls onSelect (if any) and, with
+// bResourcesPanel, redraws the resources panel of g_pSelPlanet. A press released outside the list
+// still ends there. Acts only when the last input record was a mouse record.
 void HandleListClick(Surface *pBody, Coord *pPos, Scroller *pList, Button **ppItems, int count, int *pPressed,
-                     Button **ppCurrent, int *pSelected, int *pPrevious, ListSelectCallback onSelect);
+                     Button **ppCurrent, int *pSelected, int *pPrevious, ListSelectCallback onSelect,
+                     int bResourcesPanel);
 // The items' part of the above for one event already taken off a queue, for lists that are not
 // in a dialog (the hold list of the game screen): when the event's surface is the list's content,
 // runs the items with the live button state and renders the view, and returns 1 when this made a
@@ -104,12 +105,14 @@ int ListEndPressOffList(Scroller *pList, Button **ppItems, int count, int *pPres
                         int *pSelected, int *pPrevious);
 
 /* Dialogs. */
-// The update of the ship building dialog: the ship list's clicks with ShowShipTypeInfo. Returns
-// the dialog's button count: it never ends the dialog.
+// The update of the ship building dialog: the clicks of the list the Run function hands it as the
+// dialog's user pointer, with ShowShipTypeInfo. Returns the dialog's button count: it never ends
+// the dialog.
 int ShipListUpdate(Dialog *pDialog);
 // The update of the structure list dialog: the structure list's clicks with ShowStructTypeInfo.
 int StructListUpdate(Dialog *pDialog);
-// Runs the list dialog over the items; the list view is made into *ppList when that is empty and
+// Runs the list dialog over the items; the update gets the list as the dialog's user pointer
+// (LIST_MODE_BUILD's with the resources panel). The list view is made into *ppList when that is empty and
 // kept there for the caller (free it with DestroyListView). Returns 0 when the first button
 // (BUILD, SAVE, LOAD) was pressed, 1 otherwise. In build mode the dialog stays built for the next
 // call until it returns 1; in the other modes it is freed every time.

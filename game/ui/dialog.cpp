@@ -134,6 +134,13 @@ Button *RunDialog(Dialog *pDialog)
     return result >= 0 && result < count ? pDialog->m_ppButtons[result] : nullptr;
 }
 
+void SetDialogUpdate(Dialog *pDialog, DialogUpdate pfnUpdate, void *pUser)
+{
+    V_ASSERT(pDialog != NULL);
+    pDialog->m_pfnUpdate = pfnUpdate;
+    pDialog->m_pUser = pUser;
+}
+
 /* Message box. */
 
 void MessageBox(const char *pText)

@@ -25,6 +25,7 @@ struct Dialog {
     int32_t m_cButtons;
     int32_t m_x, m_y;          // screen position of the frame's top-left cell
     DialogUpdate m_pfnUpdate;  // or null
+    void *m_pUser;             // what the update works on; null from CreateDialog; not owned
 };
 
 /* Lifecycle. */
@@ -34,6 +35,9 @@ int CreateDialog(Dialog **ppDialog, FrameStyle *pStyle, Surface *pContent, Cell 
                  int count, Coord *pPos, DialogUpdate pfnUpdate);
 // Frees the record; body, buttons and style stay with the caller.
 void DestroyDialog(Dialog **ppDialog);
+
+// Gives the dialog another update and what that update works on, for a dialog kept between runs.
+void SetDialogUpdate(Dialog *pDialog, DialogUpdate pfnUpdate, void *pUser);
 
 /* Running. */
 // Runs the modal loop and returns the chosen button (null if the update function ended the
