@@ -21,14 +21,14 @@ TEST_F(Maps, AGalaxyClickSelectsTheSystemUnderItAndWarpLinesLeaveOnlyTheSelected
                            "4 Planets:\n  Terra\n  Terra\n  Terra\n  Terra");
     Click(54, 24);  // the last cell of the other icon
     EXPECT_EQ(g_pSelSystem, SystemAt(1));
-    EXPECT_FALSE(SystemAt(0)->m_bFlags & 1);
+    EXPECT_FALSE(SystemAt(0)->m_bFlags & SYSTEM_SELECTED);
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 30].m_ch, '.');  // the link from (10, 20) to (50, 20)
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 30].m_attr, 0x0F);
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 50].m_attr, 0xE0);  // the selected icon, inverted
     EXPECT_EQ(SystemAt(1)->m_pIcon->m_pCells[0].m_attr, 0x0E);  // and the icon itself is as it was
     Click(55, 24);  // just beside it
     EXPECT_EQ(g_pSelSystem, nullptr);
-    EXPECT_FALSE(SystemAt(1)->m_bFlags & 1);
+    EXPECT_FALSE(SystemAt(1)->m_bFlags & SYSTEM_SELECTED);
     EXPECT_EQ(PanelText(), "");
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 30].m_ch, ' ');
     MapDoubleClick();  // nothing selected: nothing happens
@@ -268,8 +268,8 @@ TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEndAndAnUnpairedOneNowhere)
     EXPECT_EQ(g_pSelSystem, SystemAt(1));
     EXPECT_EQ(g_pMainView->m_pContent, SystemAt(1)->m_pMap);
     EXPECT_EQ(g_pSelGate, nullptr);
-    EXPECT_TRUE(SystemAt(1)->m_bFlags & 1);
-    EXPECT_FALSE(SystemAt(0)->m_bFlags & 1);
+    EXPECT_TRUE(SystemAt(1)->m_bFlags & SYSTEM_SELECTED);
+    EXPECT_FALSE(SystemAt(0)->m_bFlags & SYSTEM_SELECTED);
     Click(11, 11);  // and back through the gate at this end
     MapDoubleClick();
     EXPECT_EQ(g_pSelSystem, SystemAt(0));

@@ -27,7 +27,7 @@ struct MouseEventData {
 
 struct KeyEventData {
     Surface *m_pSurface;     // the screen surface
-    uint32_t m_nKey;         // the virtual-key code (27 is Escape)
+    uint32_t m_nKey;         // the virtual-key code (KEY_* in input.h)
     uint32_t m_nUnused;      // never set by posters
 };
 

@@ -5,6 +5,14 @@
 #include "game/core/console.h"
 #include "platform/platform.h"
 
+// The platform reports the same codes; the game reads them from here alone.
+static constexpr bool SameKey(int game, int platform) { return game == platform; }
+static_assert(SameKey(KEY_RETURN, PLATFORM_VK_RETURN) && SameKey(KEY_ESCAPE, PLATFORM_VK_ESCAPE));
+static_assert(SameKey(KEY_LEFT, PLATFORM_VK_LEFT) && SameKey(KEY_UP, PLATFORM_VK_UP) &&
+              SameKey(KEY_RIGHT, PLATFORM_VK_RIGHT) && SameKey(KEY_DOWN, PLATFORM_VK_DOWN));
+static_assert(SameKey(KEY_NUMPAD2, PLATFORM_VK_NUMPAD2) && SameKey(KEY_NUMPAD4, PLATFORM_VK_NUMPAD4) &&
+              SameKey(KEY_NUMPAD6, PLATFORM_VK_NUMPAD6) && SameKey(KEY_NUMPAD8, PLATFORM_VK_NUMPAD8));
+
 InputState g_inputState = {INPUT_KIND_OTHER, 0, 0, 0, 0};
 
 // The platform's input comes ready to read once the console has taken over the display, so

@@ -24,6 +24,23 @@ enum {
     INPUT_FLAG_WHEELED = 4,
 };
 
+// Held buttons in the button word; a wheel record carries its delta above them.
+enum { INPUT_BUTTONS_MASK = 0xFFFF };
+
+// Virtual-key codes of the keys the game reads, as a key record's m_nButtons holds them.
+enum {
+    KEY_RETURN = 13,
+    KEY_ESCAPE = 27,
+    KEY_LEFT = 37,
+    KEY_UP = 38,
+    KEY_RIGHT = 39,
+    KEY_DOWN = 40,
+    KEY_NUMPAD2 = 98,
+    KEY_NUMPAD4 = 100,
+    KEY_NUMPAD6 = 102,
+    KEY_NUMPAD8 = 104,
+};
+
 // Every interactive loop runs in frames of this many milliseconds.
 enum { FRAME_MS = 16 };
 

@@ -145,7 +145,7 @@ void UniverseDraw(Universe *pUniverse)
     Surface *pGalaxy = pUniverse->m_pSurface;
     for (int i = 0; i < pUniverse->m_cSystem; i++) {
         System *pSystem = pUniverse->m_ppSystem[i];
-        if (!pSystem || !(pSystem->m_bFlags & 1))
+        if (!pSystem || !(pSystem->m_bFlags & SYSTEM_SELECTED))
             continue;
         for (int g = 0; g < pSystem->m_cGate; g++) {
             Warpgate *pPair = pSystem->m_ppGate[g] ? pSystem->m_ppGate[g]->m_pPair : nullptr;
@@ -160,7 +160,7 @@ void UniverseDraw(Universe *pUniverse)
         if (!pSystem || !pSystem->m_pIcon)
             continue;
         Surface *pIcon = pSystem->m_pIcon;
-        bool selected = (pSystem->m_bFlags & 1) != 0;
+        bool selected = (pSystem->m_bFlags & SYSTEM_SELECTED) != 0;
         if (selected)
             InvertSurfaceRect(pIcon, 0, 0, pIcon->m_nWidth - 1, pIcon->m_nHeight - 1);
         Coord pos = pSystem->m_pos;
@@ -660,9 +660,9 @@ void MapClick(int x, int y, int *pbDragging)
                 pHit = pSystem;
                 g_pSelSystem = pSystem;
                 ShowSystemPanel(pSystem);
-                pSystem->m_bFlags |= 1;
+                pSystem->m_bFlags |= SYSTEM_SELECTED;
             } else {
-                pSystem->m_bFlags &= (uint8_t)~1;
+                pSystem->m_bFlags &= (uint8_t)~SYSTEM_SELECTED;
             }
         }
         if (!pHit)
@@ -707,9 +707,9 @@ static void MarkSystemSelected(System *pSystem)
     for (int i = 0; i < g_pUniverse->m_cSystem; i++) {
         System *pOther = g_pUniverse->m_ppSystem[i];
         if (pOther == pSystem)
-            pOther->m_bFlags |= 1;
+            pOther->m_bFlags |= SYSTEM_SELECTED;
         else
-            pOther->m_bFlags &= (uint8_t)~1;
+            pOther->m_bFlags &= (uint8_t)~SYSTEM_SELECTED;
     }
 }
 

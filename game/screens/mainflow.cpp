@@ -56,22 +56,16 @@ static Button *MakeMenuButton(const char *pLabel, int x, int y)
     return pButton;
 }
 
-static FrameStyle *MakeStyle(const char *pChars, unsigned char attr, int fillAttr)
-{
-    Cell *pCells = MakeCells(pChars, attr, 7);
-    if (fillAttr >= 0)
-        pCells[6].m_attr = (unsigned char)fillAttr;
-    FrameStyle *pStyle = nullptr;
-    int rc = CreateFrameStyle(&pStyle, pCells);
-    V_ASSERT(rc == 0);
-    return pStyle;
-}
+// The menus cannot run without their styles.
+static void CheckStyle(int rc) { V_ASSERT(rc == 0); }
 
 static void MakeMenus(void)
 {
-    s_menus.pButtonStyle = MakeStyle("\xC9\xBB\xC8\xBC\xCD\xBA ", 0x0B, -1);
-    s_menus.pInGameStyle = MakeStyle("\xC9\xBB\xC8\xBC\xCD\xBA\xB2", 0x0B, 0x00);
-    s_menus.pMainStyle = MakeStyle("\xB2\xB2\xB2\xB2\xB2\xB2\xB2", 0x00, -1);
+    CheckStyle(CreateBoxStyle(&s_menus.pButtonStyle, 0x0B));
+    CheckStyle(CreateDoubleLineStyle(&s_menus.pInGameStyle, 0x0B, 0xB2, 0x00));
+    // The title screen's menu is all shade: no border shows around it.
+    Cell *pShade = MakeCells("\xB2\xB2\xB2\xB2\xB2\xB2\xB2", 0x00, FRAME_STYLE_CELLS);
+    CheckStyle(CreateFrameStyle(&s_menus.pMainStyle, pShade));
     s_menus.pSave = MakeMenuButton(" SAVE GAME ", 2, 14);
     s_menus.pNew = MakeMenuButton("  NEW GAME ", 2, 2);
     s_menus.pLoad = MakeMenuButton(" LOAD GAME ", 2, 8);
@@ -79,7 +73,7 @@ static void MakeMenus(void)
     s_menus.pCredits = MakeMenuButton("  CREDITS  ", 2, 14);
     // Two cells wider than a button, seven button heights and two rows high.
     s_menus.pBody = CreateSurface(BUTTON_LABEL + 2 + 2, MENU_ROWS * BUTTON_HEIGHT + 2);
-    FillSurface(s_menus.pBody, s_menus.pInGameStyle->m_pCells[6]);
+    FillSurface(s_menus.pBody, s_menus.pInGameStyle->m_pCells[FRAME_FILL]);
 }
 
 static void FreeMenus(void)
@@ -141,7 +135,7 @@ static int s_bEscapeReleased = 0;
 
 static int InGameMenuUpdate(Dialog *pDialog)
 {
-    bool bEscapeDown = g_inputState.m_nKind == INPUT_KIND_KEY && g_inputState.m_nButtons == 27;
+    bool bEscapeDown = g_inputState.m_nKind == INPUT_KIND_KEY && g_inputState.m_nButtons == KEY_ESCAPE;
     if (!bEscapeDown)
         s_bEscapeReleased = 1;
     else if (s_bEscapeReleased)
@@ -202,7 +196,7 @@ static void TakeEvent(void)
         break;
     case EV_KEY: {
         KeyEventData *pData = (KeyEventData *)pNode->m_pData;
-        if (pData->m_nKey == 27 && !g_bMenuLatch)
+        if (pData->m_nKey == KEY_ESCAPE && !g_bMenuLatch)
             RunInGameMenu();
         break;
     }

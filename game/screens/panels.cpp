@@ -108,7 +108,8 @@ static void ShowLogNow(void)
     if (!g_pLogView || !g_pScreen || g_wmViewMode == WM_MODE_NONE)
         return;
     RenderScroller(g_pLogView);
-    BlitAt(g_pScreen, g_pLogView->m_pView, 20, g_pScreen->m_nHeight - 8, nullptr);
+    Coord at = LogViewPos();
+    BlitAt(g_pScreen, g_pLogView->m_pView, at.m_x, at.m_y, nullptr);
 }
 
 static std::string Repeat(unsigned char ch, int n)
@@ -415,7 +416,7 @@ int ListHandleEvent(EventNode *pEvent, Scroller *pList, Button **ppItems, int co
 int ListEndPressOffList(Scroller *pList, Button **ppItems, int count, int *pPressed, Button **ppCurrent,
                         int *pSelected, int *pPrevious)
 {
-    if (!pList || !*pPressed || (g_inputState.m_nButtons & 0xFFFF) == INPUT_BUTTON_LEFT)
+    if (!pList || !*pPressed || (g_inputState.m_nButtons & INPUT_BUTTONS_MASK) == INPUT_BUTTON_LEFT)
         return -1;
     return RunListItems(-1, -1, pList, ppItems, count, pPressed, ppCurrent, pSelected, pPrevious);
 }
@@ -488,10 +489,8 @@ void CloseBuildDialogs(void)
 // Double-line border, shaded interior drawn black.
 static FrameStyle *CreateDialogFrameStyle(unsigned char attr)
 {
-    Cell *pCells = MakeCells("\xC9\xBB\xC8\xBC\xCD\xBA\xB2", attr, FRAME_STYLE_CELLS);
-    pCells[FRAME_FILL].m_attr = 0x00;
     FrameStyle *pStyle = nullptr;
-    CreateFrameStyle(&pStyle, pCells);
+    CreateDoubleLineStyle(&pStyle, attr, 0xB2, 0x00);
     return pStyle;
 }
 

@@ -6,8 +6,7 @@
 #include "baseutilities/baseassert.h"
 #include "game/core/console.h"
 
-// Characters of the two built-in styles, in frame style order (code page 437).
-static const char BOX_CHARS[FRAME_STYLE_CELLS] = {'\xC9', '\xBB', '\xC8', '\xBC', '\xCD', '\xBA', ' '};
+// Characters of the bar style, in frame style order (code page 437).
 static const char BAR_CHARS[FRAME_STYLE_CELLS] = {' ', ' ', '\xCA', ' ', '\xCD', '\xBA', ' '};
 
 /* Frame styles. */
@@ -37,9 +36,20 @@ void DestroyFrameStyle(FrameStyle **ppStyle)
     *ppStyle = nullptr;
 }
 
+int CreateDoubleLineStyle(FrameStyle **ppStyle, unsigned char attr, unsigned char fillChar, unsigned char fillAttr)
+{
+    char chars[FRAME_STYLE_CELLS];
+    memcpy(chars, FRAME_DOUBLE_LINE, FRAME_FILL);
+    chars[FRAME_FILL] = (char)fillChar;
+    Cell *pCells = MakeCells(chars, attr, FRAME_STYLE_CELLS);
+    if (pCells)
+        pCells[FRAME_FILL].m_attr = fillAttr;
+    return CreateFrameStyle(ppStyle, pCells);
+}
+
 int CreateBoxStyle(FrameStyle **ppStyle, unsigned char attr)
 {
-    return CreateFrameStyle(ppStyle, MakeCells(BOX_CHARS, attr, FRAME_STYLE_CELLS));
+    return CreateDoubleLineStyle(ppStyle, attr, ' ', attr);
 }
 
 int CreateBarStyle(FrameStyle **ppStyle, unsigned char attr)

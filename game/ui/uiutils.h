@@ -17,6 +17,9 @@ enum {
     FRAME_STYLE_CELLS = 7,
 };
 
+// The double-line box's border in frame style order (code page 437): the six cells before the fill.
+inline constexpr char FRAME_DOUBLE_LINE[] = "\xC9\xBB\xC8\xBC\xCD\xBA";
+
 enum {
     WRAP_MAX_LINES = 100,      // WrapText keeps this many lines; the rest of a longer text is cut
 };
@@ -33,6 +36,9 @@ void DestroyFrameStyle(FrameStyle **ppStyle);
 // The two styles the game builds: the double-line box of buttons and dialogs, and the bars.
 int CreateBoxStyle(FrameStyle **ppStyle, unsigned char attr);
 int CreateBarStyle(FrameStyle **ppStyle, unsigned char attr);
+// The double-line border in attr around a fill of fillChar in fillAttr (the box style is the
+// border around blanks of the same attribute).
+int CreateDoubleLineStyle(FrameStyle **ppStyle, unsigned char attr, unsigned char fillChar, unsigned char fillAttr);
 
 /* Pictures of boxes and text. */
 Surface *BuildFrame(FrameStyle *pStyle, Coord *pSize);

@@ -27,7 +27,7 @@ static int s_bPanSeen = 0;
 
 // The buttons held, without the wheel's delta that a wheel record carries in the high half of
 // the button word: turning the wheel is neither a press nor a release.
-static uint32_t HeldButtons(uint32_t buttonWord) { return buttonWord & 0xFFFF; }
+static uint32_t HeldButtons(uint32_t buttonWord) { return buttonWord & INPUT_BUTTONS_MASK; }
 
 /* Scroll views. */
 

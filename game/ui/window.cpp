@@ -10,7 +10,6 @@
 #include "game/core/input.h"
 #include "game/core/messagelog.h"
 #include "game/ui/uiutils.h"
-#include "platform/platform.h"
 
 int g_wmViewMode = WM_MODE_NONE;
 Scroller *g_pMainView = nullptr;
@@ -112,6 +111,12 @@ void LogViewAppend(Scroller *pLogView, const char *pText, unsigned char attr)
 
 /* The game screen. */
 
+Coord LogViewPos(void)
+{
+    V_ASSERT(g_pScreen != NULL);
+    return Coord{LOG_VIEW_X, g_pScreen->m_nHeight - LOG_VIEW_HEIGHT};
+}
+
 void InitWindowManager(void)
 {
     printf("Initializing window manager...");
@@ -181,7 +186,7 @@ void CreateMainScreen(ButtonCallback pfnManage, ButtonCallback pfnEndTurn, Butto
     int logViewWidth = g_pBottomBar->m_nWidth - 33;
     Surface *pLog = CreateSurface(logViewWidth - 1, 1);
     FillSurface(pLog, Cell{' ', 0x0C});
-    rc = CreateScroller(&g_pLogView, logViewWidth, 8, pLog, 0, 0);
+    rc = CreateScroller(&g_pLogView, logViewWidth, LOG_VIEW_HEIGHT, pLog, 0, 0);
     V_ASSERT(rc == 0);
     MessageSetListener(AppendToLogView);
     AddMessage("Welcome to Vostrel!", 0x0F);
@@ -327,7 +332,8 @@ static void DrawGameScreen(void)
         BlitAt(g_pBottomBar, 0, bottomY);
     if (g_pLogView) {
         RenderScroller(g_pLogView);
-        BlitAt(g_pLogView->m_pView, 20, g_pScreen->m_nHeight - 8);
+        Coord at = LogViewPos();
+        BlitAt(g_pLogView->m_pView, at.m_x, at.m_y);
     }
     if (g_pInfoView)
         BlitAt(g_pInfoView->m_pView, g_infoViewPos.m_x, g_infoViewPos.m_y);
@@ -349,8 +355,10 @@ static void HandleGameScreenMouse(EventQueue *pQueue)
     if (g_wmViewMode == WM_MODE_ONE_VIEW) {
         if (g_pMainView)
             HandleScrollerMouse(&mouse, x, y, g_pMainView, 0, 0, g_pScreen, pQueue);
-        if (g_pLogView)
-            HandleScrollerMouse(&mouse, x, y, g_pLogView, 20, g_pScreen->m_nHeight - 8, g_pScreen, nullptr);
+        if (g_pLogView) {
+            Coord at = LogViewPos();
+            HandleScrollerMouse(&mouse, x, y, g_pLogView, at.m_x, at.m_y, g_pScreen, nullptr);
+        }
     } else {
         if (g_pLeftView)
             HandleScrollerMouse(&mouse, x, y, g_pLeftView, 0, 0, g_pScreen, pQueue);
@@ -386,10 +394,10 @@ static void HandleGameScreenKey(EventQueue *pQueue)
     uint32_t key = g_inputState.m_nButtons;
     Scroller *pArrowView = g_wmViewMode == WM_MODE_ONE_VIEW ? g_pMainView : g_pLeftView;
     Scroller *pPadView = g_wmViewMode == WM_MODE_TWO_VIEWS ? g_pRightView : nullptr;
-    bool arrow = key >= PLATFORM_VK_LEFT && key <= PLATFORM_VK_DOWN;
+    bool arrow = key >= KEY_LEFT && key <= KEY_DOWN;
     bool pad = g_wmViewMode == WM_MODE_TWO_VIEWS &&
-               (key == PLATFORM_VK_NUMPAD4 || key == PLATFORM_VK_NUMPAD8 || key == PLATFORM_VK_NUMPAD6 ||
-                key == PLATFORM_VK_NUMPAD2);
+               (key == KEY_NUMPAD4 || key == KEY_NUMPAD8 || key == KEY_NUMPAD6 ||
+                key == KEY_NUMPAD2);
     if (!arrow && !pad) {
         PostKeyEvent(EV_KEY, key, g_pScreen, pQueue);
         return;
@@ -397,11 +405,11 @@ static void HandleGameScreenKey(EventQueue *pQueue)
     Scroller *pView = arrow ? pArrowView : pPadView;
     if (pView == nullptr)
         return;
-    if (key == PLATFORM_VK_LEFT || key == PLATFORM_VK_NUMPAD4)
+    if (key == KEY_LEFT || key == KEY_NUMPAD4)
         ScrollHorizontal(pView, -1);
-    else if (key == PLATFORM_VK_RIGHT || key == PLATFORM_VK_NUMPAD6)
+    else if (key == KEY_RIGHT || key == KEY_NUMPAD6)
         ScrollHorizontal(pView, 1);
-    else if (key == PLATFORM_VK_UP || key == PLATFORM_VK_NUMPAD8)
+    else if (key == KEY_UP || key == KEY_NUMPAD8)
         ScrollVertical(pView, -1);
     else
         ScrollVertical(pView, 1);

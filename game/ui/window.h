@@ -18,6 +18,12 @@ enum {
     WM_MODE_TWO_VIEWS = 2,     // the left and right views side by side
 };
 
+// The message log view sits in the bottom bar, this far from the left, filling the bar's rows.
+enum {
+    LOG_VIEW_X = 20,
+    LOG_VIEW_HEIGHT = 8,
+};
+
 enum {
     BAR_SLOT_END_TURN = 0,
     BAR_SLOT_ZOOM_OUT = 1,
@@ -50,6 +56,8 @@ void ShutdownWindowManager(void);
 // game screens, like the other two.
 void CreateMainScreen(ButtonCallback pfnManage, ButtonCallback pfnEndTurn, ButtonCallback pfnZoomOut);
 void DestroyMainScreen(void);
+// The screen cell of the log view's top-left corner.
+Coord LogViewPos(void);
 void SetMainView(Surface *pContent);
 void SetLeftView(Surface *pContent);
 void SetRightView(Surface *pContent);

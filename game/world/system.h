@@ -19,6 +19,11 @@ enum {
     SYSTEM_NO_ROOM = 47,   // a planet or gate could not be placed apart from the others
 };
 
+// Bits of m_bFlags.
+enum {
+    SYSTEM_SELECTED = 1,       // selected in the galaxy view
+};
+
 enum {
     SYSTEM_ICON_SIZE = 5,
     PLACEMENT_MARGIN = 5,        // positions keep this many cells from every edge
@@ -37,7 +42,7 @@ struct System {
     char *m_pStarName;         // owned copy
     Surface *m_pMap;           // owned system map, m_size cells
     Surface *m_pIcon;          // owned 5 x 5 icon on the galaxy map
-    uint8_t m_bFlags;          // bit 0: selected in the galaxy view
+    uint8_t m_bFlags;          // SYSTEM_SELECTED
     Coord m_size;              // size of the system map
     Coord m_pos;               // top-left cell of the icon on the galaxy map
     int m_eType;               // STAR_*
