@@ -148,23 +148,6 @@ void DrawResourcesPanel(Surface *pTarget, Planet *pPlanet)
     free(pCells);
 }
 
-// How fast a ship moves, told by the kind of weapon it carries.
-static const char *SpeedWord(const Weapon *pWeapon)
-{
-    switch (pWeapon ? pWeapon->m_eKind : -1) {
-    case WEAPON_NONE:
-    case WEAPON_FAST:
-    case WEAPON_ATOMIC:
-        return "Fast";
-    case WEAPON_LASER:
-        return "Moderate";
-    case WEAPON_HEAVY:
-        return "Slow";
-    default:
-        return "Unknown";
-    }
-}
-
 void ShowShipTypeInfo(int index, Surface *pBody)
 {
     if (!pBody)
@@ -179,72 +162,29 @@ void ShowShipTypeInfo(int index, Surface *pBody)
     DrawWrappedText(pBody, InfoFrameText(pInfo->m_pName ? pInfo->m_pName : ""), 32, 28, 1);
 
     std::string info = std::string("Class:\n   ") + ShipClassName(pInfo->m_eType);
-    info += std::string("\n\nSpeed:\n   ") + SpeedWord(pInfo->m_pWeapon);
+    info += std::string("\n\nSpeed:\n   ") + ShipSpeedWord(pInfo->m_eType);
     info += Format("\n\nDamage:\n   %d", damage) + Format("\n\nArmor:\n   %d", armor);
     DrawWrappedText(pBody, info, 17, 28, 3);
 
-    std::string costs = Format("Energy Cost:\n   %d", pInfo->m_iFuel);
+    std::string costs = Format("Energy Cost:\n   %d", ShipTemplateEnergyCost(pInfo));
     costs += Format("\n\nMatter Cost:\n   %d", pInfo->m_iMatterCost);
-    costs += Format("\n\nBuild Time:\n   %d", pInfo->m_iMorale);
+    costs += Format("\n\nBuild Time:\n   %d", ShipTemplateBuildTurns(pInfo));
     costs += Format("\n\nIn Hold:\n   %d", CountShipsInHold(g_pSelPlanet, pInfo->m_eType));
     DrawWrappedText(pBody, costs, 13, 47, 3);
 
     DrawResourcesPanel(pBody, g_pSelPlanet);
 }
 
-static const char *StructureKindWord(int type)
+// The type's description; a weapon's figures follow it.
+static std::string StructureInfoFor(const Structure *pInfo)
 {
-    switch (type) {
-    case V_TYPE_HARVESTER_ENERGY:
-    case V_TYPE_HARVESTER_MATTER:
-        return "Harvester";
-    case V_TYPE_SHIPYARD:
-        return "Shipyard";
-    case V_TYPE_STORAGE:
-        return "Storage Silo";
-    case V_TYPE_SAT_FAST:
-    case V_TYPE_SAT_ATOMIC:
-    case V_TYPE_SAT_LASER:
-    case V_TYPE_SAT_HEAVY:
-    case V_TYPE_SAT_VAVUVUR:
-        return "Satellite";
-    default:
-        return "Unknown";
+    std::string text = StructureInfoText(pInfo->m_eType);
+    if (StructureInfoShowsFigures(pInfo->m_eType)) {
+        int damage = pInfo->m_pWeapon ? pInfo->m_pWeapon->m_iDamage : 0;
+        int armor = pInfo->m_pArmor ? pInfo->m_pArmor->m_iHp : 0;
+        text += Format("\n\nDamage:\n   %d", damage) + Format("\n\nArmor:\n   %d", armor);
     }
-}
-
-// Harvesters, the shipyard and the silo are described; weapons show their class and figures.
-static std::string StructureInfoText(const Structure *pInfo)
-{
-    int damage = pInfo->m_pWeapon ? pInfo->m_pWeapon->m_iDamage : 0;
-    int armor = pInfo->m_pArmor ? pInfo->m_pArmor->m_iHp : 0;
-    std::string figures = Format("\n\nDamage:\n   %d", damage) + Format("\n\nArmor:\n   %d", armor);
-    switch (pInfo->m_eType) {
-    case V_TYPE_HARVESTER_ENERGY:
-        return "Class:\n   Energy\n\n   Using cold fusion and breeder reactor technology, energy harvesters "
-               "produce large quantities of clean energy.";
-    case V_TYPE_HARVESTER_MATTER:
-        return "Class:\n   Matter\n\n   Reducing just about any material to a plasmatic cloud, matter "
-               "harvesters can produce any substance imaginable.";
-    case V_TYPE_SHIPYARD:
-        return "   Shipyards are used to construct ships. Any ship, including motherships, can be created at "
-               "a shipyard, but the shipyard can only build one ship at a time.";
-    case V_TYPE_STORAGE:
-        return "   Tapping into null space, a fairly small silo combined with an advanced plasma battery can "
-               "easily enclose a space six times its own size.";
-    case V_TYPE_SAT_FAST:
-        return "Class:\n   Fast\n\n\n" + figures;
-    case V_TYPE_SAT_ATOMIC:
-        return "Class:\n   Atomic\n\n\n" + figures;
-    case V_TYPE_SAT_LASER:
-        return "Class:\n   Laser\n\n\n" + figures;
-    case V_TYPE_SAT_HEAVY:
-        return "Class:\n   Heavy\n\n\n" + figures;
-    case V_TYPE_SAT_VAVUVUR:
-        return "Class:\n   Vavuvur!\n\nIncredible power, limited space." + figures;
-    default:
-        return " ";
-    }
+    return text;
 }
 
 void ShowStructTypeInfo(int index, Surface *pBody)
@@ -258,11 +198,11 @@ void ShowStructTypeInfo(int index, Surface *pBody)
 
     DrawWrappedText(pBody, InfoFrameText(std::string("Structure Type: ") + StructureKindWord(pInfo->m_eType)),
                     32, 28, 1);
-    DrawWrappedText(pBody, StructureInfoText(pInfo), 18, 28, 3);
+    DrawWrappedText(pBody, StructureInfoFor(pInfo), 18, 28, 3);
 
     std::string costs = Format("Energy Cost:\n   %d", pInfo->m_iEnergyCost);
     costs += Format("\n\nMatter Cost:\n   %d", pInfo->m_iMatterCost);
-    costs += Format("\n\nBuild Time:\n   %d", pInfo->m_iParam);
+    costs += Format("\n\nBuild Time:\n   %d", StructureTemplateBuildTurns(pInfo));
     costs += Format("\n\nExisting:\n   %d", CountExistingStructures(g_pSelPlanet, pInfo->m_eType));
     DrawWrappedText(pBody, costs, 13, 47, 3);
 
@@ -665,8 +605,9 @@ static Surface *MakeQueueContent(const BuildQueue *pQueue, int cNode)
         Coord nameAt = {0, 2 * k};
         DrawText(pInfo && pInfo->m_pName ? pInfo->m_pName : "Undocumented Ship", TEXT_ATTR, pContent, &nameAt);
         double fraction = 0.0;
-        if (pInfo && pInfo->m_iMorale > 0)
-            fraction = (double)(pInfo->m_iMorale - pNode->m_iTurns) / (double)pInfo->m_iMorale;
+        int turns = pInfo ? ShipTemplateBuildTurns(pInfo) : 0;
+        if (turns > 0)
+            fraction = (double)(turns - pNode->m_iTurns) / (double)turns;
         Surface *pBar = MakeProgressBar(fraction, QUEUE_BAR_ATTR, LIST_ITEM_WIDTH);
         BlitAt(pContent, pBar, 0, 2 * k + 1, &SHADE_CELL);
         DestroySurface(&pBar);

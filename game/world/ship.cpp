@@ -20,22 +20,23 @@ struct ShipRow {
     const char *className;   // class word of the ship panel
     const char *modelName;   // the catalogue template's name
     int speed;               // cells per turn
+    const char *speedWord;   // how the ship panel tells the speed
     int buildTurns;
     const char *spriteText;  // motherships show a word; small craft a '?'
     unsigned char spriteAttr;
 };
 
 static const ShipRow s_shipTable[SHIP_TYPE_COUNT] = {
-    /* type name            class           model name                       speed build sprite   attr */
-    {"Robotic Drone",       "Probe",        "Rackham Corp. EG324 Dragon",    10, 2,  "?",      13},
-    {"Fast Fighter",        "Close-Range",  "SNAP Fighter",                  4,  4,  "?",      13},
-    {"Atomic Fighter",      "Atomic",       "A-5 Blackwood",                 4,  4,  "?",      13},
-    {"Laser Fighter",       "Laser",        "C-B455 Fighter Class M",        4,  4,  "?",      13},
-    {"Heavy Fighter",       "Heavy Weapons", "Zembrokata Jimmy Class HX1000", 3, 5,  "?",      13},
-    {"Basic Mothership",    "Basic",        "Omnia Industries R-WND 87A",    3,  10, "Basic ", 8},
-    {"Colony Mothership",   "Colony",       "LG/I Rabbit Model 426",         1,  20, "Colony", 9},
-    {"Energy Mothership",   "Energy",       "ATP-3379 Transport",            3,  15, "Energy", 10},
-    {"Siege Mothership",    "Siege",        "Solajwf Mark IV",               2,  30, "Siege ", 12},
+    /* type name            class            model name                      speed speed word  build sprite   attr */
+    {"Robotic Drone",       "Probe",         "Rackham Corp. EG324 Dragon",    10, "Fast",     2,  "?",      13},
+    {"Fast Fighter",        "Close-Range",   "SNAP Fighter",                  4,  "Fast",     4,  "?",      13},
+    {"Atomic Fighter",      "Atomic",        "A-5 Blackwood",                 4,  "Fast",     4,  "?",      13},
+    {"Laser Fighter",       "Laser",         "C-B455 Fighter Class M",        4,  "Moderate", 4,  "?",      13},
+    {"Heavy Fighter",       "Heavy Weapons", "Zembrokata Jimmy Class HX1000", 3,  "Slow",     5,  "?",      13},
+    {"Basic Mothership",    "Basic",         "Omnia Industries R-WND 87A",    3,  "Moderate", 10, "Basic ", 8},
+    {"Colony Mothership",   "Colony",        "LG/I Rabbit Model 426",         1,  "Fast",     20, "Colony", 9},
+    {"Energy Mothership",   "Energy",        "ATP-3379 Transport",            3,  "Fast",     15, "Energy", 10},
+    {"Siege Mothership",    "Siege",         "Solajwf Mark IV",               2,  "Slow",     30, "Siege ", 12},
 };
 
 static const ShipRow *ShipRowOf(int type)
@@ -160,7 +161,7 @@ int CanAffordShip(Ship *pInfo, int iMatter, int iEnergy)
 {
     V_ASSERT(pInfo != NULL);
     return (uint32_t)iMatter >= (uint32_t)pInfo->m_iMatterCost &&
-                   (uint32_t)iEnergy >= (uint32_t)pInfo->m_iFuel
+                   (uint32_t)iEnergy >= (uint32_t)ShipTemplateEnergyCost(pInfo)
                ? 1
                : 0;
 }
@@ -175,6 +176,24 @@ const char *ShipClassName(int type)
 {
     const ShipRow *pRow = ShipRowOf(type);
     return pRow ? pRow->className : "Unknown";
+}
+
+const char *ShipSpeedWord(int type)
+{
+    const ShipRow *pRow = ShipRowOf(type);
+    return pRow ? pRow->speedWord : "Unknown";
+}
+
+int ShipTemplateEnergyCost(const Ship *pInfo)
+{
+    V_ASSERT(pInfo != NULL);
+    return pInfo->m_iFuel;
+}
+
+int ShipTemplateBuildTurns(const Ship *pInfo)
+{
+    V_ASSERT(pInfo != NULL);
+    return pInfo->m_iMorale;
 }
 
 // Only the four aimed kinds fire: no weapon and the Vavuvur Cannon's "All" deal nothing in battle.

@@ -62,6 +62,11 @@ int CanAffordShip(Ship *pInfo, int iMatter, int iEnergy);
 /* Names shown to the player. */
 const char *ShipTypeName(int type);    // "Robotic Drone" ... ; "Undocumented Ship" otherwise
 const char *ShipClassName(int type);   // class word of the ship panel ("Probe", "Close-Range", ...)
+const char *ShipSpeedWord(int type);   // "Fast", "Moderate" or "Slow"; "Unknown" otherwise
+
+/* A template's prices, kept in fields that mean something else in a built ship. */
+int ShipTemplateEnergyCost(const Ship *pInfo);   // m_iFuel
+int ShipTemplateBuildTurns(const Ship *pInfo);   // m_iMorale
 
 /* Battle rules, for ships and structures alike. */
 int ShipFirepower(const Ship *pShip);        // weapon damage scaled by morale; 0 for kinds 0 and 5

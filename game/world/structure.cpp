@@ -20,29 +20,43 @@
 
 enum { STRUCT_CATALOGUE_COUNT = 9 };
 
-// Built structures, index type - 6: name, sprite (rows of text, one attribute), yields.
+// Built structures, index type - 6: name, sprite (rows of text, one attribute), yields, and the
+// structure panel's kind word and description (a weapon's damage and armor follow it when the
+// last column says so).
 struct StructureRow {
     const char *name;
     const char *spriteRows[2];  // the Colony's sprite is drawn separately
     unsigned char spriteAttr;
     int energyYield, matterYield;
+    const char *kindWord;
+    const char *infoText;
+    int bInfoFigures;
 };
 
 static const StructureRow s_structureTable[] = {
-    /* name                 sprite rows       attr  yields */
-    {"Colony",              {nullptr, nullptr}, 15, 0,   0},
-    {"Energy Harvester",    {"H", nullptr},     6,  100, 0},
-    {"Matter Harvester",    {"H", nullptr},     7,  0,   100},
-    {"Shipyard",            {"Y", nullptr},     14, 0,   0},
-    {"Storage",             {"/\\", "\\/"},     15, 0,   0},
-    {"Fast Satellite",      {":", ":"},         13, 0,   0},
-    {"Atomic Satellite",    {":", ":"},         13, 0,   0},
-    {"Laser Satellite",     {":", ":"},         13, 0,   0},
-    {"Heavy Satellite",     {":", ":"},         13, 0,   0},
-    {"Vavuvur Cannon!",     {"~~~", nullptr},   4,  0,   0},
+    /* name              sprite rows       attr  yields  kind word, description, figures */
+    {"Colony",           {nullptr, nullptr}, 15, 0,   0,   "Unknown", " ", 0},
+    {"Energy Harvester", {"H", nullptr},     6,  100, 0,   "Harvester",
+     "Class:\n   Energy\n\n   Using cold fusion and breeder reactor technology, energy harvesters produce large "
+     "quantities of clean energy.", 0},
+    {"Matter Harvester", {"H", nullptr},     7,  0,   100, "Harvester",
+     "Class:\n   Matter\n\n   Reducing just about any material to a plasmatic cloud, matter harvesters can produce "
+     "any substance imaginable.", 0},
+    {"Shipyard",         {"Y", nullptr},     14, 0,   0,   "Shipyard",
+     "   Shipyards are used to construct ships. Any ship, including motherships, can be created at a shipyard, but "
+     "the shipyard can only build one ship at a time.", 0},
+    {"Storage",          {"/\\", "\\/"},     15, 0,   0,   "Storage Silo",
+     "   Tapping into null space, a fairly small silo combined with an advanced plasma battery can easily enclose a "
+     "space six times its own size.", 0},
+    {"Fast Satellite",   {":", ":"},         13, 0,   0,   "Satellite", "Class:\n   Fast\n\n\n", 1},
+    {"Atomic Satellite", {":", ":"},         13, 0,   0,   "Satellite", "Class:\n   Atomic\n\n\n", 1},
+    {"Laser Satellite",  {":", ":"},         13, 0,   0,   "Satellite", "Class:\n   Laser\n\n\n", 1},
+    {"Heavy Satellite",  {":", ":"},         13, 0,   0,   "Satellite", "Class:\n   Heavy\n\n\n", 1},
+    {"Vavuvur Cannon!",  {"~~~", nullptr},   4,  0,   0,   "Satellite",
+     "Class:\n   Vavuvur!\n\nIncredible power, limited space.", 1},
 };
 
-static const StructureRow s_unknownStructure = {"unknown", {"\\/", "/\\"}, 12, 0, 0};
+static const StructureRow s_unknownStructure = {"unknown", {"\\/", "/\\"}, 12, 0, 0, "Unknown", " ", 0};
 
 // The buildable types' templates, index type - 7: name, price (energy and matter alike), turns.
 struct CatalogueRow {
@@ -221,6 +235,16 @@ void StructCatalogueDestroy(void)
     g_ppStructInfo = nullptr;
 }
 
+int StructureTemplateBuildTurns(const Structure *pInfo)
+{
+    V_ASSERT(pInfo != NULL);
+    return pInfo->m_iParam;
+}
+
+const char *StructureKindWord(int type) { return StructureRowOf(type)->kindWord; }
+const char *StructureInfoText(int type) { return StructureRowOf(type)->infoText; }
+int StructureInfoShowsFigures(int type) { return StructureRowOf(type)->bInfoFigures; }
+
 Structure *GetStructurePrototype(int iStructType)
 {
     V_ASSERT_MSG(iStructType >= V_TYPE_COLONY && iStructType <= V_TYPE_SAT_VAVUVUR,
@@ -342,9 +366,9 @@ int QueueShip(Structure *pShipyard, int type)
     if (!pNode)
         return 1;
     pNode->m_eType = type;
-    pNode->m_iTurns = pInfo->m_iMorale;  // turns still to wait; only the first node counts down
+    pNode->m_iTurns = ShipTemplateBuildTurns(pInfo);  // turns still to wait; only the first node counts down
     BuildQueueAppend(pShipyard->m_pQueue, pNode);
-    StoreAdd(&pPlanet->m_iEnergy, -pInfo->m_iFuel);
+    StoreAdd(&pPlanet->m_iEnergy, -ShipTemplateEnergyCost(pInfo));
     StoreAdd(&pPlanet->m_iMatter, -pInfo->m_iMatterCost);
     AddMessage("Ship queued for construction.", attr);
     return 0;
@@ -372,7 +396,7 @@ int QueueStructure(Structure *pColony, int type)
     if (!pNode)
         return 1;
     pNode->m_eType = type;
-    pNode->m_iTurns = (pQueue->m_pLast ? pQueue->m_pLast->m_iTurns : CurrentTurn()) + pInfo->m_iParam;
+    pNode->m_iTurns = (pQueue->m_pLast ? pQueue->m_pLast->m_iTurns : CurrentTurn()) + StructureTemplateBuildTurns(pInfo);
     BuildQueueAppend(pQueue, pNode);
     StoreAdd(&pPlanet->m_iEnergy, -pInfo->m_iEnergyCost);
     StoreAdd(&pPlanet->m_iMatter, -pInfo->m_iMatterCost);

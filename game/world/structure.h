@@ -95,6 +95,13 @@ int StructCatalogueCreate(void);
 void StructCatalogueDestroy(void);
 Structure *GetStructurePrototype(int iStructType);
 int CanAffordStructure(Structure *pInfo, int iMatter, int iEnergy);
+// A template's build time in turns, kept in m_iParam (a Storage Silo's capacity when built).
+int StructureTemplateBuildTurns(const Structure *pInfo);
+
+/* What the structure panel tells of a type ("Unknown" and " " for a type it does not describe). */
+const char *StructureKindWord(int type);       // "Harvester", "Shipyard", "Storage Silo", "Satellite"
+const char *StructureInfoText(int type);
+int StructureInfoShowsFigures(int type);       // 1: the weapon's damage and armor follow the text
 
 /* Battle. */
 int StructureFirepower(const Structure *pStructure);  // its weapon's damage; 0 for kinds 0 and 5
