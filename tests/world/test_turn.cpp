@@ -1,7 +1,12 @@
 // The turn without a screen: the per-system step (fleets, sight, planets with their holds, gates),
 // the universe step, and whole generated galaxies run for a thousand turns with fleets ordered
-// around, checked for consistency every turn and torn down without leaks.
+// around, checked for consistency every turn and torn down without leaks; the same script over a
+// few seeds replayed against checked-in digests.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <string>
 #include <set>
 #include <vector>
 
@@ -79,7 +84,7 @@ void CheckWorld(Universe *pUniverse)
         ASSERT_TRUE(!pFleet || fleets.count(pFleet)) << "a pointer at a fleet out of play";
 }
 
-class Soak : public World, public ::testing::WithParamInterface<unsigned> {
+class ScriptedPlay : public World {
 protected:
     void SetUp() override { ASSERT_TRUE(ShipCatalogueCreate() == 0 && StructCatalogueCreate() == 0); }
     void TearDown() override
@@ -118,20 +123,19 @@ protected:
             FleetMoveToCoord(pFleet, Coord{Pick(100), Pick(100)});
     }
 
-    std::mt19937 m_choice;
-};
+    // Generates the seed's galaxy, a run of the script seeded alike; returns the company count.
+    int Generate(unsigned seed)
+    {
+        RandSeed(seed);
+        m_choice.seed(seed);
+        int companies = RandInt(4) + 2;
+        EXPECT_EQ(UniverseCreate(&g_pUniverse, RandInt(10) + 5, companies), 0);
+        return companies;
+    }
 
-TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
-{
-    RandSeed(GetParam());
-    m_choice.seed(GetParam());
-    int companies = RandInt(4) + 2;
-    ASSERT_EQ(UniverseCreate(&g_pUniverse, RandInt(10) + 5, companies), 0);
-    static int s_released;
-    s_released = 0;
-    FleetSetReleaseListener([](Fleet *) { s_released++; });
-    FleetSetEncounterHandler(GetParam() % 2 ? LoseFirstShipsAndReturn : nullptr);
-    for (int turn = 0; turn < 1000 && !HasFatalFailure(); turn++) {
+    // The script's orders for one turn, then the turn itself.
+    void PlayTurn()
+    {
         for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
             System *pSystem = g_pUniverse->m_ppSystem[s];
             for (ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
@@ -140,6 +144,23 @@ TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
                 Play(pSystem->m_ppPlanet[p]);
         }
         ASSERT_EQ(UniverseUpdate(g_pUniverse), 0);
+    }
+
+    std::mt19937 m_choice;
+};
+
+class Soak : public ScriptedPlay, public ::testing::WithParamInterface<unsigned> {};
+
+TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
+{
+    int companies = Generate(GetParam());
+    ASSERT_FALSE(HasFailure());
+    static int s_released;
+    s_released = 0;
+    FleetSetReleaseListener([](Fleet *) { s_released++; });
+    FleetSetEncounterHandler(GetParam() % 2 ? LoseFirstShipsAndReturn : nullptr);
+    for (int turn = 0; turn < 1000 && !HasFatalFailure(); turn++) {
+        PlayTurn();
         CheckWorld(g_pUniverse);
         MessagesClear();
     }
@@ -155,6 +176,84 @@ TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::Values(1u, 2u, 3u, 1234u, 99999u));
+
+// ---------------------------------------------------------------------------------------------
+// Seeded replays: the same script over a few seeds, each run summed up in one line (turn, colonies
+// per company, all planets' stores, fleets with a hash of where they are and what they hold, the
+// messages told) and compared with tests/world/replays.txt. A change to generation or to the turn
+// shows up there as a diff. When it is intended, review the new lines the failure prints and
+// write them with: VOSTREL_UPDATE_REPLAYS=1 ./vostrel_world_tests --gtest_filter='Replays.*'
+
+const unsigned REPLAY_SEEDS[] = {1, 2, 3, 1234, 99999};
+const int REPLAY_TURNS = 120;
+
+uint32_t Fnv(uint32_t hash, long long value)
+{
+    for (int i = 0; i < 8; i++, value >>= 8)
+        hash = (hash ^ (uint32_t)(value & 0xFF)) * 16777619u;
+    return hash;
+}
+
+std::string Digest(unsigned seed, int messages)
+{
+    const Universe *pUniverse = g_pUniverse;
+    std::string colonies;
+    for (int c = 0; c < pUniverse->m_cCompany; c++)
+        colonies += (c ? " " : "") + std::to_string(pUniverse->m_ppCompany[c]->m_cColony);
+    long long energy = 0, matter = 0;
+    int fleets = 0;
+    uint32_t hash = 2166136261u;
+    auto add = [&](const Fleet *pFleet, int where) {
+        fleets++;
+        for (long long value : {(long long)where, (long long)pFleet->m_pos.m_x, (long long)pFleet->m_pos.m_y,
+                                (long long)pFleet->m_cShip, (long long)pFleet->m_eState})
+            hash = Fnv(hash, value);
+    };
+    for (int s = 0; s < pUniverse->m_cSystem; s++) {
+        const System *pSystem = pUniverse->m_ppSystem[s];
+        for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
+            add((const Fleet *)pNode->m_pData, s);
+        for (int p = 0; p < pSystem->m_cPlanet; p++) {
+            const Planet *pPlanet = pSystem->m_ppPlanet[p];
+            energy += pPlanet->m_iEnergy;
+            matter += pPlanet->m_iMatter;
+            if (pPlanet->m_pFleet)
+                add(pPlanet->m_pFleet, 1000 * (s + 1) + p);
+        }
+    }
+    char hex[16];
+    snprintf(hex, sizeof hex, "%08x", hash);
+    return "seed " + std::to_string(seed) + ": turn " + std::to_string(pUniverse->m_iTurn) + ", colonies " +
+           colonies + ", stores " + std::to_string(energy) + "/" + std::to_string(matter) + ", fleets " +
+           std::to_string(fleets) + " " + hex + ", messages " + std::to_string(messages);
+}
+
+using Replays = ScriptedPlay;
+
+TEST_F(Replays, SeededGamesEndAsTheCheckedInDigestsSay)
+{
+    FleetSetEncounterHandler(LoseFirstShipsAndReturn);
+    std::string digests;
+    for (unsigned seed : REPLAY_SEEDS) {
+        Generate(seed);
+        int messages = 0;
+        for (int turn = 0; turn < REPLAY_TURNS && !HasFailure(); turn++) {
+            PlayTurn();
+            messages += MessageCount();
+            MessagesClear();
+        }
+        ASSERT_FALSE(HasFailure());
+        digests += Digest(seed, messages) + "\n";
+        UniverseDestroy(&g_pUniverse);
+    }
+    const std::string path = VOSTREL_SOURCE_DIR "/tests/world/replays.txt";
+    if (getenv("VOSTREL_UPDATE_REPLAYS"))
+        std::ofstream(path) << digests;
+    std::ifstream file(path);
+    std::string expected((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(expected, digests) << "the replays changed; if that is intended, review the lines above and "
+                                    "rerun with VOSTREL_UPDATE_REPLAYS=1 to write them to " << path;
+}
 
 }  // namespace
 }  // namespace motion_test
