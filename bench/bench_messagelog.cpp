@@ -16,6 +16,8 @@
 
 namespace {
 
+const int LOG_WIDTH = 30;  // the message log's content width on an 80-column screen
+
 const char *const MESSAGES[] = {
     "End of turn",
     "Tarsis IV has finished building a Shipyard",
@@ -30,7 +32,7 @@ struct Log {
     {
         Surface *pContent = CreateSurface(LOG_WIDTH, 1);
         FillSurface(pContent, Cell{' ', 0x0C});
-        CreateScroller(&pView, LOG_WIDTH + 1, 8, pContent, 0, 0);
+        CreateScroller(&pView, LOG_WIDTH + 1, LOG_VIEW_HEIGHT, pContent, 0, 0);
         s_pView = pView;
         MessageSetListener(Append);
     }
@@ -91,7 +93,7 @@ void BM_AppendByRebuilding(benchmark::State &state)
     Surface *pContent = CreateSurface(LOG_WIDTH, rows);
     FillSurface(pContent, Cell{'.', 0x0F});
     Scroller *pView = nullptr;
-    CreateScroller(&pView, LOG_WIDTH + 1, 8, pContent, 0, 0);
+    CreateScroller(&pView, LOG_WIDTH + 1, LOG_VIEW_HEIGHT, pContent, 0, 0);
     int i = 0;
     for (auto _ : state) {
         auto start = Clock::now();
