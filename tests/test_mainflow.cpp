@@ -374,26 +374,4 @@ TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
     }
 }
 
-TEST_F(MainFlow, LosingTheLastColonyEndsTheProgramAfterTheGameOverBox)
-{
-    bool bSawBox = false;
-    OnScreen([&](char kind) {
-        if (kind == 'M') {
-            ClickAndWait("NEW GAME", kind);
-        } else if (kind == 'G' && g_pUniverse) {
-            g_pUniverse->m_ppCompany[0]->m_cColony = 0;  // as if the last colony had fallen
-            ClickAndWait("End Turn", kind);
-        } else if (kind == 'B') {
-            bSawBox = Shows("GAME OVER: All of your colonies have been annihilated.");
-            ClickAndWait(" OK ", kind);
-        }
-    });
-    EXPECT_EQ(RunProgram(), 0);
-    EXPECT_TRUE(bSawBox);
-    EXPECT_EQ(m_timeline.substr(0, 3), "MGB") << m_timeline;
-    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
-    EXPECT_EQ(g_pUniverse, nullptr);
-    EXPECT_EQ(g_wmViewMode, 0);
-}
-
 }  // namespace

@@ -180,28 +180,6 @@ TEST_F(BuildPanels, BuildStructQueuesTheChosenStructureAtTheColonyAndNothingWith
     EXPECT_EQ(m_pTerra->m_iEnergy, 900);
 }
 
-TEST_F(BuildPanels, APlanetHoldsAHundredStructuresAndAShipyardQueue255Ships)
-{
-    m_pTerra->m_iEnergy = m_pTerra->m_iMatter = 1000000;
-    while (m_pTerra->m_cStructure < STRUCTURE_MAX - 3)
-        AddStructure(m_pTerra, V_TYPE_STORAGE)->m_iParam = 1000000;
-    Structure *pYard = AddStructure(m_pTerra, V_TYPE_SHIPYARD);
-    EXPECT_EQ(PlanetQueueStructure(m_pTerra, V_TYPE_HARVESTER_MATTER), 0);
-    EXPECT_EQ(PlanetQueueStructure(m_pTerra, V_TYPE_HARVESTER_MATTER), 0);
-    EXPECT_EQ(PlanetQueueStructure(m_pTerra, V_TYPE_HARVESTER_MATTER), 1);
-    EXPECT_EQ(LastMessage(), "There is no room for more structures on Terra.");
-    EXPECT_EQ(BuildQueueCount(PlanetGetColony(m_pTerra)->m_pQueue), 2);
-    EXPECT_EQ(m_pTerra->m_iEnergy, 1000000 - 200);
-
-    for (int i = 0; i < BUILD_QUEUE_MAX; i++)
-        ASSERT_EQ(PlanetQueueShips(m_pTerra, V_TYPE_SHIP_FAST), 1);
-    int energy = m_pTerra->m_iEnergy;
-    EXPECT_EQ(PlanetQueueShips(m_pTerra, V_TYPE_SHIP_FAST), 0);
-    EXPECT_EQ(LastMessage(), "The Shipyard queue at Terra is full.");
-    EXPECT_EQ(BuildQueueCount(pYard->m_pQueue), BUILD_QUEUE_MAX);
-    EXPECT_EQ(m_pTerra->m_iEnergy, energy);
-}
-
 TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaitsOrKeepsTheChoice)
 {
     ClickItem(1);

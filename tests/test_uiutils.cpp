@@ -66,6 +66,9 @@ TEST(WrapText, BreaksBeforeTheWordThatDoesNotFitAndATextLongerThanTheLineLimitIs
         {"a\n   b", 8, {"a       ", "   b    "}},                // and keep the next line's indentation
         {"hello world   ", 8, {"hello   ", "world   "}},        // spaces after a wrap are skipped
         {"abcdefgh   ", 8, {"abcdefgh"}}, {"hello      there", 8, {"hello   ", "there   "}},
+        // Runs of spaces longer than a line used to send the break back before the line's start.
+        {"aaaa bbbb                    c", 8, {"aaaa    ", "bbbb    ", "c       "}},
+        {"\n          abc", 8, {"        ", "        ", "abc     "}}, {"                  ab", 8, {"        ", "ab      "}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(Wrap(c.text, c.width), c.rows) << testing::PrintToString(c.text);
@@ -82,14 +85,6 @@ TEST(WrapText, BreaksBeforeTheWordThatDoesNotFitAndATextLongerThanTheLineLimitIs
     EXPECT_EQ(rows[99], "wwwww");
     EXPECT_EQ(Wrap(std::string(500, 'w'), 5).size(), (size_t)WRAP_MAX_LINES);  // exactly the limit
     EXPECT_EQ(Wrap(std::string(499, 'w'), 5).back(), "wwww ");
-}
-
-// Runs of spaces longer than a line used to send the break back before the line's start.
-TEST(WrapText, LongRunsOfSpacesStillMoveForward)
-{
-    EXPECT_EQ(Wrap("aaaa bbbb                    c", 8), (Text{"aaaa    ", "bbbb    ", "c       "}));
-    EXPECT_EQ(Wrap("\n          abc", 8), (Text{"        ", "        ", "abc     "}));
-    EXPECT_EQ(Wrap("                  ab", 8), (Text{"        ", "ab      "}));
 }
 
 // A log view as the game screen builds it, without the screen around it.

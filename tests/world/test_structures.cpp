@@ -160,6 +160,8 @@ TEST_F(StructureEconomy, AQueueHoldsAtMost255NodesAndAPlanetAHundredStructures)
     EXPECT_TRUE(BuildQueueCount(pShipyard->m_pQueue) == 255 && BuildQueueIsFull(pShipyard->m_pQueue));
     int energy = m_pMars->m_iEnergy, nodes = 0;
     EXPECT_EQ(QueueShip(pShipyard, V_TYPE_SHIP_DRONE), 1);
+    EXPECT_EQ(PlanetQueueShips(m_pMars, V_TYPE_SHIP_DRONE), 0);
+    EXPECT_EQ(LastMessage(), "The Shipyard queue at Mars is full.");
     for (BuildNode *pNode = pShipyard->m_pQueue->m_pFirst; pNode; pNode = pNode->m_pNext)
         nodes++;
     EXPECT_EQ(nodes, 255);
@@ -171,6 +173,8 @@ TEST_F(StructureEconomy, AQueueHoldsAtMost255NodesAndAPlanetAHundredStructures)
     ASSERT_EQ(QueueStructure(m_pColony, V_TYPE_HARVESTER_ENERGY), 0);
     EXPECT_EQ(PlanetCanAddStructure(m_pMars), 0);
     EXPECT_EQ(QueueStructure(m_pColony, V_TYPE_HARVESTER_ENERGY), 1);
+    EXPECT_EQ(PlanetQueueStructure(m_pMars, V_TYPE_HARVESTER_ENERGY), 1);
+    EXPECT_EQ(LastMessage(), "There is no room for more structures on Mars.");
     EXPECT_EQ(m_pMars->m_iEnergy, energy - 200);
     for (int i = 0; i < 6; i++)
         NextTurn();
