@@ -1,4 +1,4 @@
-// The terminal backend's pure output side: colours and the frame diff, checked on strings.
+// The terminal backend's pure output side: colour changes and the frame diff, checked on strings.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,18 +29,10 @@ const char *const CLEAR = "\x1b[0m\x1b[2J";
 
 }  // namespace
 
-TEST(PlatformOutput, AttributesBecomeAnsiColoursAndFramesWriteOnlyWhatChanged)
+TEST(PlatformOutput, ColourChangesAndFramesWriteOnlyWhatChanged)
 {
-    // Attribute, foreground, background: console blue 1, green 2, red 4 against ANSI red 1, green
-    // 2, blue 4; brightness in bit 3 of each half, bright backgrounds kept.
-    const int cases[][3] = {{0x07, 37, 40}, {0x01, 34, 40}, {0x02, 32, 40}, {0x04, 31, 40}, {0x06, 33, 40},
-                            {0x05, 35, 40}, {0x03, 36, 40}, {0x0F, 97, 40}, {0x08, 90, 40}, {0x0E, 93, 40},
-                            {0x10, 30, 44}, {0x40, 30, 41}, {0x9C, 91, 104}, {0xEE, 93, 103}, {0xF0, 30, 107}};
-    for (const auto &c : cases) {
-        int fg = 0, bg = 0;
-        TerminalAttrToSgr((unsigned char)c[0], &fg, &bg);
-        EXPECT_EQ(std::make_pair(fg, bg), std::make_pair(c[1], c[2])) << "attribute " << std::hex << c[0];
-    }
+    // Which colour each attribute becomes is read back through a terminal emulator for all 256 of
+    // them (test_platform_vterm); here, how little a change of attribute writes.
     const struct { int from, to; const char *out; } changes[] = {
         {-1, 0x1E, "\x1b[93;44m"}, {0x1E, 0x1B, "\x1b[96m"}, {0x1B, 0x4B, "\x1b[41m"}, {0x4B, 0x4B, ""}};
     for (const auto &c : changes) {
