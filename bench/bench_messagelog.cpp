@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr int LOG_WIDTH = 30;   // the message log's content width on an 80-column screen
+
 const char *const MESSAGES[] = {
     "End of turn",
     "Tarsis IV has finished building a Shipyard",

@@ -16,12 +16,12 @@ int main(int argc, char **argv)
     }
     soak::ScratchDir dir;
     int failures = 0;
-    printf("%4s %6s %-10s %9s %9s %9s %6s\n", "seed", "turn", "winner", "colonies", "fleets", "ships",
-           "ms/turn");
+    printf("%4s %6s %-10s %9s %9s %9s %9s %8s\n", "seed", "turn", "winner", "colonies", "fleets", "ships",
+           "attackers", "ms/turn");
     for (int seed = 1; seed <= seeds; seed++) {
         soak::Game game = soak::Play((unsigned)seed, turns);
-        printf("%4d %6d %-10s %9d %9d %9d %6.2f\n", seed, game.turnReached, soak::Winner(game).c_str(),
-               game.colonies, game.fleetsInSpace, game.ships, game.msPerTurn);
+        printf("%4d %6d %-10s %9d %9d %9d %9d %8.2f\n", seed, game.turnReached, soak::Winner(game).c_str(),
+               game.colonies, game.fleetsInSpace, game.ships, game.attackers, game.msPerTurn);
         if (!game.failure.empty()) {
             printf("     invariant broken: %s\n", game.failure.c_str());
             failures++;

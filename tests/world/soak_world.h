@@ -311,7 +311,9 @@ struct Game {
     std::string failure;             // the first broken invariant, with its turn; "" for none
     std::vector<uint64_t> digests;   // one per turn
     double msPerTurn = 0;
-    int fleetsInSpace = 0, colonies = 0, ships = 0;   // at the end: the computer's doings in figures
+    // At the end, the computer's doings in figures: colonies held, fleets in space, ships, and
+    // fleets with an attack target.
+    int fleetsInSpace = 0, colonies = 0, ships = 0, attackers = 0;
 };
 
 inline Game Play(unsigned seed, int turns, int cSystem = 0, int cCompany = 0)
@@ -336,11 +338,14 @@ inline Game Play(unsigned seed, int turns, int cSystem = 0, int cCompany = 0)
     for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
         const System *pSystem = g_pUniverse->m_ppSystem[s];
         game.fleetsInSpace += pSystem->m_pFleets->m_cItem;
-        for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
+        for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext) {
             game.ships += ((const Fleet *)pNode->m_pData)->m_cShip;
+            game.attackers += ((const Fleet *)pNode->m_pData)->m_pAttackTarget != nullptr;
+        }
         for (int i = 0; i < pSystem->m_cPlanet; i++) {
-            const Planet *pPlanet = pSystem->m_ppPlanet[i];
-            game.ships += pPlanet->m_pFleet ? pPlanet->m_pFleet->m_cShip : 0;
+            const Fleet *pHold = pSystem->m_ppPlanet[i]->m_pFleet;
+            game.ships += pHold ? pHold->m_cShip : 0;
+            game.attackers += pHold && pHold->m_pAttackTarget;
         }
     }
     for (int c = 0; c < g_pUniverse->m_cCompany; c++)
