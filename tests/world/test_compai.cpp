@@ -343,6 +343,36 @@ TEST_F(AI, TheDumpBlocksAreAppendedByteForByte)
     FleetDestroy(&pFleet);
 }
 
+// The driver visits, system by system, each owned planet's hold before the planet, then the fleets
+// coming out of the system's gates, then its fleets in space; other companies' fleets and empty
+// holds get no step. The AI sizes tell the fleet blocks apart.
+TEST_F(AI, AnAITurnVisitsHoldsThenGatesThenFleetsInSpaceSystemBySystem)
+{
+    Fleet *pInSpace1 = SpaceFleet(1, 0, Coord{20, 20}, {V_TYPE_SHIP_FAST});
+    pInSpace1->m_pOwner = Rival();
+    pInSpace1->m_iOwnerNum = Rival()->m_iNum;
+    pInSpace1->m_pHomePlanet = nullptr;
+    Fleet *pInSpace0 = SpaceFleet(0, 3, Coord{40, 40}, {V_TYPE_SHIP_FAST});
+    Fleet *pPlayers = SpaceFleet(0, 0, Coord{30, 30}, {V_TYPE_SHIP_FAST});
+    AddShip(Home()->m_pFleet, V_TYPE_SHIP_FAST);
+    Gate(1, 0)->m_pTransitFleet = pInSpace1;
+    Home()->m_pFleet->m_aiSize = 11;
+    pInSpace0->m_aiSize = 12;
+    pInSpace1->m_aiSize = 13;
+    pPlayers->m_aiSize = 14;
+    AITurn(g_pUniverse, Rival());
+    std::ifstream in("AIFleetDump.txt");
+    std::string line, sizes;
+    while (std::getline(in, line)) {
+        if (line.rfind("AI Size: ", 0) == 0)
+            sizes += line.substr(9) + " ";
+    }
+    EXPECT_EQ(sizes, "11 12 13 13 ");
+    std::ifstream planets("AIPlanetDump.txt");
+    std::getline(planets, line);
+    EXPECT_EQ(line, "PLANET Terra (System: Testa)");
+}
+
 // Whole games: every invariant holds after every turn and the computer companies colonise.
 TEST(AISoak, ShortGamesKeepEveryInvariantAndTheComputerColonises)
 {
