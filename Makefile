@@ -1,7 +1,7 @@
 # Short names for the README's commands. Builds live under build/, never in the tree.
 JOBS ?= $(shell nproc)
 
-.PHONY: play test bench bench-build bench-smoke release asan clean
+.PHONY: play test soak bench bench-build bench-smoke release asan clean
 
 release:
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DVOSTREL_TESTS=OFF
@@ -20,6 +20,11 @@ test: asan
 	cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Twenty whole games of a thousand turns under the sanitizers, every company run by the computer.
+soak: asan
+	cd build/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ./vostrel_soak 20 1000
 
 bench-build:
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVOSTREL_TESTS=OFF -DVOSTREL_BENCH=ON

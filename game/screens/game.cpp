@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "baseutilities/baseassert.h"
+#include "game/world/aidump.h"
 #include "game/world/company.h"
 #include "game/core/console.h"
 #include "game/screens/gamescreen.h"
@@ -66,6 +67,7 @@ void GameStart(Universe *pUniverse)
 void GameShutdown(void)
 {
     FreeBuildLists();  // the build dialogs and their lists show the catalogues
+    AIDumpClose();
     ShipCatalogueDestroy();
     StructCatalogueDestroy();
     if (g_pUniverse) {

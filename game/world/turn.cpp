@@ -6,6 +6,7 @@
 
 #include "baseutilities/baselist.h"
 #include "game/world/company.h"
+#include "game/world/compai.h"
 #include "game/world/fleet.h"
 #include "game/core/messagelog.h"
 #include "game/world/planet.h"
@@ -112,11 +113,11 @@ int UniverseUpdate(Universe *pUniverse)
     return 0;
 }
 
-// The end-turn button: the companies run by the computer would act first, then the world moves,
-// then the battles the turn started would be fought; neither the computer companies nor battles
-// exist yet.
+// The end-turn button: the companies run by the computer act first, so their orders are in place
+// when the world moves; then the battles the turn started would be fought, once battles exist.
 void EndTurn(Button *)
 {
     AddMessage("End of turn\n", 15);
+    AIPlayComputerCompanies(g_pUniverse);
     UniverseUpdate(g_pUniverse);
 }

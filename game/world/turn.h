@@ -32,7 +32,6 @@ int UniverseUpdate(Universe *pUniverse);
 // see it turns a set bit 1 into bit 2 (seen before), even after an earlier fleet saw it.
 void SystemUpdateSight(System *pSystem, Planet *pPlanet);
 
-/* The end of a turn, as the " End Turn " button runs it: "End of turn" in the log, then the world's
-   update. The computer companies' turns come before the update and the battles after it, once
-   they exist. */
+/* The end of a turn, as the " End Turn " button runs it: "End of turn" in the log, the computer
+   companies' turns, then the world's update. The battles come after the update, once they exist. */
 void EndTurn(Button *pButton);

@@ -1,0 +1,365 @@
+// soak_world: whole games played with no screens. Every company, the player's included, is run by
+// the computer's rules; the turn is the game's own EndTurn (the computer companies, the world's
+// update, the battles once they exist). After every turn the world's invariants are checked and a
+// digest of the world is taken, so a seed replays to the same game. Used by the short soak of the
+// world tests, by `make soak` and by the end-of-turn benchmark. Header only: the world tests, the
+// soak program and the benchmarks include it.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "baseutilities/baselist.h"
+#include "game/core/messagelog.h"
+#include "game/core/randutils.h"
+#include "game/world/aidump.h"
+#include "game/world/armor.h"
+#include "game/world/company.h"
+#include "game/world/compai.h"
+#include "game/world/fleet.h"
+#include "game/world/planet.h"
+#include "game/world/ship.h"
+#include "game/world/structure.h"
+#include "game/world/system.h"
+#include "game/world/turn.h"
+#include "game/world/universe.h"
+#include "game/world/warpgate.h"
+#include "game/world/world.h"
+
+namespace soak {
+
+// A scratch working directory for the dump files, removed with the object; the previous working
+// directory comes back.
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        m_previous = std::filesystem::current_path();
+        char pattern[] = "/tmp/vostrel-ai-XXXXXX";
+        if (mkdtemp(pattern)) {
+            m_root = pattern;
+            std::filesystem::current_path(m_root);
+        }
+    }
+    ~ScratchDir()
+    {
+        AIDumpClose();
+        std::filesystem::current_path(m_previous);
+        if (!m_root.empty())
+            std::filesystem::remove_all(m_root);
+    }
+    std::filesystem::path Root() const { return m_root; }
+
+private:
+    std::filesystem::path m_previous, m_root;
+};
+
+// Battles: an encounter fights no battle until the battle module answers it. Once it exists, the
+// one line below installs its handler with the computer's choices on both sides.
+inline void InstallBattles() { FleetSetEncounterHandler(nullptr); }
+
+// A new game as the program makes one (company count, then system count), or of a given size.
+inline void StartGame(unsigned seed, int cSystem = 0, int cCompany = 0)
+{
+    RandSeed(seed);
+    g_nextObjectId = 0;
+    ShipCatalogueCreate();
+    StructCatalogueCreate();
+    TurnSetHooks(nullptr);
+    InstallBattles();
+    if (cCompany == 0)
+        cCompany = RandInt(4) + 2;
+    if (cSystem == 0)
+        cSystem = RandInt(10) + 5;
+    UniverseCreate(&g_pUniverse, cSystem, cCompany);
+    MessagesClear();
+}
+
+inline void EndGame()
+{
+    UniverseDestroy(&g_pUniverse);
+    ShipCatalogueDestroy();
+    StructCatalogueDestroy();
+    FleetSetEncounterHandler(nullptr);
+    MessagesClear();
+    AIDumpClose();
+}
+
+// One turn: the player's company by the computer's rules, then the game's end of turn. The log
+// is emptied, as a long game would otherwise hold every message of it.
+inline void PlayTurn()
+{
+    AITurn(g_pUniverse, UniversePlayer(g_pUniverse));
+    EndTurn(nullptr);
+    MessagesClear();
+}
+
+// The companies that still hold a colony.
+inline std::vector<int> CompaniesWithColonies(const Universe *pUniverse)
+{
+    std::vector<int> alive;
+    for (int i = 0; i < pUniverse->m_cCompany; i++) {
+        if (pUniverse->m_ppCompany[i]->m_cColony > 0)
+            alive.push_back(i);
+    }
+    return alive;
+}
+
+// The game is over when the player holds no colony, or when the player alone still holds one.
+inline bool GameIsOver(const Universe *pUniverse)
+{
+    std::vector<int> alive = CompaniesWithColonies(pUniverse);
+    return alive.empty() || alive[0] != 0 || alive.size() == 1;
+}
+
+/* Invariants. */
+
+struct Checker {
+    const Universe *pUniverse;
+    std::string failure;
+    std::unordered_set<int> ids;
+    std::unordered_set<const Fleet *> fleets;
+
+    void Fail(const std::string &what)
+    {
+        if (failure.empty())
+            failure = what;
+    }
+    void Id(int id, const char *pKind)
+    {
+        if (id < 0 || id >= g_nextObjectId)
+            Fail(std::string(pKind) + " id " + std::to_string(id) + " outside the counter");
+        else if (!ids.insert(id).second)
+            Fail(std::string(pKind) + " id " + std::to_string(id) + " taken twice");
+    }
+    void Queue(const Structure *pStructure, int *pQueued)
+    {
+        if (!pStructure->m_pQueue)
+            return;
+        int count = 0;
+        for (const BuildNode *pNode = pStructure->m_pQueue->m_pFirst; pNode; pNode = pNode->m_pNext)
+            count++;
+        if (count > BUILD_QUEUE_MAX || count != BuildQueueCount(pStructure->m_pQueue))
+            Fail("a queue of " + std::to_string(count) + " nodes");
+        if (pStructure->m_eType == V_TYPE_COLONY)
+            *pQueued += count;
+    }
+    // Held by exactly one holder, its ship count its list's length, every ship's id unique.
+    void Fleet_(const Fleet *pFleet, const System *pIn)
+    {
+        if (!fleets.insert(pFleet).second)
+            Fail("a fleet held twice");
+        if (pFleet->m_pSystem != pIn)
+            Fail("a fleet listed in a system it is not in");
+        Id(pFleet->m_iId, "fleet");
+        if (pFleet->m_cShip != pFleet->m_pShips->m_cItem)
+            Fail("a fleet counts " + std::to_string(pFleet->m_cShip) + " ships and lists " +
+                 std::to_string(pFleet->m_pShips->m_cItem));
+        for (const ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext) {
+            const Ship *pShip = (const Ship *)pNode->m_pData;
+            Id(pShip->m_iId, "ship");
+            if (pShip->m_pFleet != pFleet)
+                Fail("a ship that points at another fleet");
+        }
+    }
+    void Planet_(const Planet *pPlanet, std::vector<int> &colonies)
+    {
+        Id(pPlanet->m_iId, "planet");
+        int queued = 0;
+        bool bColony = false;
+        for (int i = 0; i < pPlanet->m_cStructure; i++) {
+            const Structure *pStructure = pPlanet->m_ppStructure[i];
+            Id(pStructure->m_iId, "structure");
+            bColony |= pStructure->m_eType == V_TYPE_COLONY;
+            Queue(pStructure, &queued);
+        }
+        if (pPlanet->m_cStructure + queued > STRUCTURE_MAX)
+            Fail("a planet with " + std::to_string(pPlanet->m_cStructure + queued) + " structures");
+        // A Colony destroyed in battle counts until the planet's next update removes it.
+        if (bColony && pPlanet->m_pOwner)
+            colonies[pPlanet->m_pOwner->m_iNum - 1]++;
+        if (pPlanet->m_pFleet)
+            Fleet_(pPlanet->m_pFleet, nullptr);
+    }
+    void Run()
+    {
+        std::vector<int> colonies(pUniverse->m_cCompany, 0);
+        for (int s = 0; s < pUniverse->m_cSystem; s++) {
+            const System *pSystem = pUniverse->m_ppSystem[s];
+            Id(pSystem->m_iId, "system");
+            if (pSystem->m_bSearched || pSystem->m_pSearchParent)
+                Fail("a search mark left set");
+            for (int i = 0; i < pSystem->m_cPlanet; i++)
+                Planet_(pSystem->m_ppPlanet[i], colonies);
+            for (int i = 0; i < pSystem->m_cGate; i++)
+                Id(pSystem->m_ppGate[i]->m_iId, "gate");
+            for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
+                Fleet_((const Fleet *)pNode->m_pData, pSystem);
+        }
+        for (int s = 0; s < pUniverse->m_cSystem; s++) {
+            const System *pSystem = pUniverse->m_ppSystem[s];
+            for (int i = 0; i < pSystem->m_cGate; i++) {
+                const Fleet *pTransit = pSystem->m_ppGate[i]->m_pTransitFleet;
+                if (pTransit && !fleets.count(pTransit))
+                    Fail("a gate remembers a fleet no longer in play");
+            }
+        }
+        for (int c = 0; c < pUniverse->m_cCompany; c++) {
+            if (pUniverse->m_ppCompany[c]->m_cColony != colonies[c])
+                Fail("company " + std::to_string(c) + " counts " +
+                     std::to_string(pUniverse->m_ppCompany[c]->m_cColony) + " colonies and holds " +
+                     std::to_string(colonies[c]));
+        }
+    }
+};
+
+// "" when the world holds together, else what is broken first.
+inline std::string CheckInvariants(const Universe *pUniverse)
+{
+    Checker checker{pUniverse, "", {}, {}};
+    checker.Run();
+    return checker.failure;
+}
+
+/* The world's digest: everything the rules read, in a fixed order, never an address. */
+
+struct Digest {
+    uint64_t h = 1469598103934665603ull;
+    void Add(long long v)
+    {
+        for (int i = 0; i < 8; i++) {
+            h ^= (uint64_t)(v >> (8 * i)) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    }
+    void Fleet_(const Fleet *pFleet)
+    {
+        Add(pFleet->m_iId);
+        Add(pFleet->m_eState);
+        Add(pFleet->m_aiState);
+        Add(pFleet->m_aiLastState);
+        Add(pFleet->m_pos.m_x);
+        Add(pFleet->m_pos.m_y);
+        Add(pFleet->m_iEnergy);
+        Add(pFleet->m_pAttackTarget ? pFleet->m_pAttackTarget->m_iId : -1);
+        Add(pFleet->m_pRoute->m_cItem);
+        for (const ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext) {
+            const Ship *pShip = (const Ship *)pNode->m_pData;
+            Add(pShip->m_iId);
+            Add(pShip->m_eType);
+            Add(pShip->m_pArmor ? pShip->m_pArmor->m_iHp : 0);
+        }
+    }
+};
+
+inline uint64_t WorldDigest(const Universe *pUniverse)
+{
+    Digest d;
+    d.Add(pUniverse->m_iTurn);
+    d.Add(g_nextObjectId);
+    for (int c = 0; c < pUniverse->m_cCompany; c++) {
+        const Company *pCompany = pUniverse->m_ppCompany[c];
+        d.Add(pCompany->m_cColony);
+        d.Add(pCompany->m_offenseScore);
+        d.Add(pCompany->m_defenseScore);
+        d.Add(pCompany->m_aiState);
+        d.Add(pCompany->m_aiLastState);
+    }
+    for (int s = 0; s < pUniverse->m_cSystem; s++) {
+        const System *pSystem = pUniverse->m_ppSystem[s];
+        for (int i = 0; i < pSystem->m_cPlanet; i++) {
+            const Planet *pPlanet = pSystem->m_ppPlanet[i];
+            d.Add(pPlanet->m_iOwnerNum);
+            d.Add(pPlanet->m_iEnergy);
+            d.Add(pPlanet->m_iMatter);
+            d.Add(pPlanet->m_aiState);
+            d.Add(pPlanet->m_aiLastState);
+            for (int k = 0; k < pPlanet->m_cStructure; k++) {
+                const Structure *pStructure = pPlanet->m_ppStructure[k];
+                d.Add(pStructure->m_iId);
+                d.Add(pStructure->m_eType);
+                for (const BuildNode *pNode = pStructure->m_pQueue ? pStructure->m_pQueue->m_pFirst : nullptr;
+                     pNode; pNode = pNode->m_pNext) {
+                    d.Add(pNode->m_eType);
+                    d.Add(pNode->m_iTurns);
+                }
+            }
+            if (pPlanet->m_pFleet)
+                d.Fleet_(pPlanet->m_pFleet);
+        }
+        for (int i = 0; i < pSystem->m_cGate; i++) {
+            d.Add(pSystem->m_ppGate[i]->m_bActive);
+            d.Add(pSystem->m_ppGate[i]->m_pTransitFleet ? pSystem->m_ppGate[i]->m_pTransitFleet->m_iId : -1);
+        }
+        for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
+            d.Fleet_((const Fleet *)pNode->m_pData);
+    }
+    return d.h;
+}
+
+/* A whole game. */
+
+struct Game {
+    int turnReached = 0;
+    std::vector<int> alive;          // companies holding a colony at the end
+    std::string failure;             // the first broken invariant, with its turn; "" for none
+    std::vector<uint64_t> digests;   // one per turn
+    double msPerTurn = 0;
+    // At the end, the computer's doings in figures: colonies held, fleets in space, ships, and
+    // fleets with an attack target.
+    int fleetsInSpace = 0, colonies = 0, ships = 0, attackers = 0;
+};
+
+inline Game Play(unsigned seed, int turns, int cSystem = 0, int cCompany = 0)
+{
+    Game game;
+    StartGame(seed, cSystem, cCompany);
+    auto start = std::chrono::steady_clock::now();
+    while (game.turnReached < turns && !GameIsOver(g_pUniverse)) {
+        PlayTurn();
+        game.turnReached++;
+        game.digests.push_back(WorldDigest(g_pUniverse));
+        std::string broken = CheckInvariants(g_pUniverse);
+        if (!broken.empty()) {
+            game.failure = "turn " + std::to_string(game.turnReached) + ": " + broken;
+            break;
+        }
+    }
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    game.msPerTurn = std::chrono::duration<double, std::milli>(elapsed).count() /
+                     (game.turnReached ? game.turnReached : 1);
+    game.alive = CompaniesWithColonies(g_pUniverse);
+    for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
+        const System *pSystem = g_pUniverse->m_ppSystem[s];
+        game.fleetsInSpace += pSystem->m_pFleets->m_cItem;
+        for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext) {
+            game.ships += ((const Fleet *)pNode->m_pData)->m_cShip;
+            game.attackers += ((const Fleet *)pNode->m_pData)->m_pAttackTarget != nullptr;
+        }
+        for (int i = 0; i < pSystem->m_cPlanet; i++) {
+            const Fleet *pHold = pSystem->m_ppPlanet[i]->m_pFleet;
+            game.ships += pHold ? pHold->m_cShip : 0;
+            game.attackers += pHold && pHold->m_pAttackTarget;
+        }
+    }
+    for (int c = 0; c < g_pUniverse->m_cCompany; c++)
+        game.colonies += g_pUniverse->m_ppCompany[c]->m_cColony;
+    EndGame();
+    return game;
+}
+
+// "Human", "none" (no one or several hold colonies) or the sole computer company's number.
+inline std::string Winner(const Game &game)
+{
+    if (game.alive.size() != 1)
+        return "none";
+    return game.alive[0] == 0 ? "player" : "company " + std::to_string(game.alive[0] + 1);
+}
+
+}  // namespace soak
