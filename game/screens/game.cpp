@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "baseutilities/baseassert.h"
+#include "game/world/battle.h"
 #include "game/world/company.h"
 #include "game/core/console.h"
+#include "game/screens/battlescreen.h"
 #include "game/screens/gamescreen.h"
 #include "game/screens/panels.h"
 #include "game/core/randutils.h"
@@ -50,6 +52,8 @@ void GameStart(Universe *pUniverse)
     }
     V_ASSERT(g_pUniverse != NULL);
     g_frameCounter = 0;
+    BattleInit();
+    BattleScreensInstall();
 
     UniverseDraw(g_pUniverse);
     for (int i = 0; i < g_pUniverse->m_cSystem; i++)
@@ -72,6 +76,8 @@ void GameShutdown(void)
         ForgetWorld();
         UniverseDestroy(&g_pUniverse);
     }
+    BattleScreensUninstall();
+    BattleShutdown();
 }
 
 void GameQuit(void)

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "baseutilities/baselist.h"
+#include "game/world/battle.h"
 #include "game/world/company.h"
 #include "game/world/fleet.h"
 #include "game/core/messagelog.h"
@@ -112,11 +113,13 @@ int UniverseUpdate(Universe *pUniverse)
     return 0;
 }
 
-// The end-turn button: the companies run by the computer would act first, then the world moves,
-// then the battles the turn started would be fought; neither the computer companies nor battles
-// exist yet.
+// The end-turn button: the companies run by the computer would act first (they do not exist yet),
+// then the world moves, then the battles the turn started are fought. A defeat ends the turn at
+// once: the world may be gone, and no battle follows.
 void EndTurn(Button *)
 {
     AddMessage("End of turn\n", 15);
     UniverseUpdate(g_pUniverse);
+    if (g_pUniverse && !PlayerIsDefeated(g_pUniverse))
+        ResolveBattles();
 }

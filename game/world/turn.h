@@ -33,6 +33,6 @@ int UniverseUpdate(Universe *pUniverse);
 void SystemUpdateSight(System *pSystem, Planet *pPlanet);
 
 /* The end of a turn, as the " End Turn " button runs it: "End of turn" in the log, then the world's
-   update. The computer companies' turns come before the update and the battles after it, once
-   they exist. */
+   update, then the battles the turn started (ResolveBattles) unless the player was defeated. The
+   computer companies' turns come before the update, once they exist. */
 void EndTurn(Button *pButton);
