@@ -46,25 +46,23 @@ protected:
     }
     void TearDown() override
     {
-        for (List *pList : m_lists) {
-            while (!ListIsEmpty(pList)) {
-                BattleUnit *pUnit = (BattleUnit *)QueuePop(pList);
-                BattleUnitDestroy(&pUnit);
-            }
-            ListDestroy(pList);
-        }
         BattleScreensUninstall();
         BattleShutdown();
         ScreenWorld::TearDown();
         alarm(0);
     }
 
-    List *UnitsOf(Fleet *pFleet)
+    // A waiting battle between two fleets in space of system 0, owned by planets p1 and p2's owners;
+    // the battle owns its lists, the screens are run on them.
+    Battle *Waiting(int p1, std::vector<int> side1, int p2, std::vector<int> side2)
     {
-        m_lists.push_back(ListCreate());
-        for (ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext)
-            ListAppend(m_lists.back(), BattleUnitFromShip((Ship *)pNode->m_pData));
-        return m_lists.back();
+        List *pSides[2] = {ListCreate(), ListCreate()};
+        for (int s = 0; s < 2; s++)
+            for (ListNode *pNode = SpaceFleet(0, s ? p2 : p1, Coord{5, 5}, s ? side2 : side1)->m_pShips->m_pHead; pNode;
+                 pNode = pNode->m_pNext)
+                ListAppend(pSides[s], BattleUnitFromShip((Ship *)pNode->m_pData));
+        EXPECT_EQ(BattleStart(pSides[0], pSides[1]), 0);
+        return (Battle *)g_pPendingBattles->m_pHead->m_pData;
     }
     static std::vector<void *> Objects(List *pList)
     {
@@ -73,14 +71,11 @@ protected:
             objects.push_back(((BattleUnit *)pNode->m_pData)->m_pObject);
         return objects;
     }
-
-    std::vector<List *> m_lists;
 };
 
 TEST_F(BattleScreen, TheUnitTableIsByteForByteAndNeverWiderThanItsPanel)
 {
-    Fleet *pFleet = SpaceFleet(0, 0, Coord{5, 5}, {V_TYPE_MOTHERSHIP_SIEGE, V_TYPE_SHIP_FAST, V_TYPE_SHIP_HEAVY});
-    List *pUnits = UnitsOf(pFleet);
+    List *pUnits = Waiting(0, {V_TYPE_MOTHERSHIP_SIEGE, V_TYPE_SHIP_FAST, V_TYPE_SHIP_HEAVY}, 3, {V_TYPE_SHIP_FAST})->m_pRest1;
     Ship *pLong = (Ship *)Objects(pUnits)[1];
     free(pLong->m_pName);
     pLong->m_pName = strdup("Constantinople\xFF\x01");
@@ -98,13 +93,8 @@ TEST_F(BattleScreen, TheUnitTableIsByteForByteAndNeverWiderThanItsPanel)
     ASSERT_EQ(pPanel->m_nHeight, 4 + 3);
     EXPECT_EQ(Row(pPanel, 0, 0, 29), "\xD5\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD< Defenders >\xCD\xCD\xCD\xCD\xCD\xCD\xB8");
     EXPECT_EQ(Row(pPanel, 0, 1, 29), "\xB3 name   \xB3 hp  \xB3" "dmg \xB3 type  \xB3");
-    int i = 0;
-    for (ListNode *pNode = pUnits->m_pHead; pNode; pNode = pNode->m_pNext, i++) {
-        char text[UNIT_TABLE_WIDTH + 1];
-        UnitRowText((BattleUnit *)pNode->m_pData, text);
-        EXPECT_EQ(std::string(text), cases[i].row);
+    for (int i = 0; i < 4; i++)
         EXPECT_EQ(Row(pPanel, 0, 2 + i, 29), cases[i].row);
-    }
     EXPECT_EQ(Row(pPanel, 0, 6, 29),
               "\xD4\xCD\xCD\xCD\xCD[ OK ]\xCD\xCD\xCD\xCD\xCF\xCD\xCD\xCD\xCD\xCF\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xBE");
     DestroySurface(&pPanel);
@@ -119,11 +109,9 @@ TEST_F(BattleScreen, SelectAttackersTakesOneClickPer250MsAndResetRestoresTheOrde
     GameFrame();
     Surface *pMap = g_pMainView->m_pContent;
     int cBar = g_cBarButtons;
-    Fleet *pFleet = SpaceFleet(0, 0, Coord{5, 5}, {V_TYPE_SHIP_FAST, V_TYPE_SHIP_LASER, V_TYPE_SHIP_HEAVY, V_TYPE_SHIP_DRONE});
-    List *pRest = UnitsOf(pFleet);
+    Battle *pBattle = Waiting(0, {V_TYPE_SHIP_FAST, V_TYPE_SHIP_LASER, V_TYPE_SHIP_HEAVY, V_TYPE_SHIP_DRONE}, 3, {V_TYPE_SHIP_FAST});
+    List *pRest = pBattle->m_pRest1, *pAttack = pBattle->m_pAttack1;
     std::vector<void *> units = Objects(pRest);
-    m_lists.push_back(ListCreate());
-    List *pAttack = m_lists.back();
 
     Idle(1);
     HeadlessDoubleClick(LEFT_X, TableTop(7) + 5);
@@ -148,8 +136,8 @@ TEST_F(BattleScreen, SelectAttackersTakesOneClickPer250MsAndResetRestoresTheOrde
 // chooses X and shows it.
 TEST_F(BattleScreen, ACancelledBlockChoiceClearsTheTargetAndAsksAgain)
 {
-    List *pRest = UnitsOf(SpaceFleet(0, 0, Coord{5, 5}, {V_TYPE_SHIP_DRONE, V_TYPE_SHIP_DRONE}));
-    List *pEnemy = UnitsOf(SpaceFleet(0, 3, Coord{6, 5}, {V_TYPE_SHIP_FAST, V_TYPE_SHIP_LASER}));
+    Battle *pBattle = Waiting(0, {V_TYPE_SHIP_DRONE, V_TYPE_SHIP_DRONE}, 3, {V_TYPE_SHIP_FAST, V_TYPE_SHIP_LASER});
+    List *pRest = pBattle->m_pRest1, *pEnemy = pBattle->m_pRest2;
     const int dialogTop = TableTop(4), targetsTop = TableTop(5);
     struct Choice { int unit, targetRow; } choices[] = {{0, 3}, {0, 4}, {1, 2}};  // Y, Cancel, X
     for (const Choice &c : choices) {
