@@ -117,7 +117,8 @@ bool TakeOverScreen(Layout *pLayout)
     return true;
 }
 
-// The events still queued point at the screen's pictures, which are about to go.
+// The events still queued point at the screen's pictures, which are about to go. The main view is
+// drawn back at once: a message box of the next screen saves what is under it before any frame.
 void GiveBackScreen(const Layout &layout)
 {
     ClearEventQueue(&g_eventQueue);
@@ -125,6 +126,8 @@ void GiveBackScreen(const Layout &layout)
     g_pMainView->m_nScrollX = layout.scrollX;
     g_pMainView->m_nScrollY = layout.scrollY;
     RenderScroller(g_pMainView);
+    Coord origin = {0, 0};
+    BlitSurface(&origin, g_pScreen, g_pMainView->m_pView, nullptr);
     SetBarButtonCount(layout.cBar);
     SetSideButtonCount(layout.cSide);
 }
