@@ -4,8 +4,10 @@
 
 #include "baseutilities/baseassert.h"
 #include "game/world/aidump.h"
+#include "game/world/battle.h"
 #include "game/world/company.h"
 #include "game/core/console.h"
+#include "game/screens/battlescreen.h"
 #include "game/screens/gamescreen.h"
 #include "game/screens/panels.h"
 #include "game/core/randutils.h"
@@ -51,6 +53,8 @@ void GameStart(Universe *pUniverse)
     }
     V_ASSERT(g_pUniverse != NULL);
     g_frameCounter = 0;
+    BattleInit();
+    BattleScreensInstall();
 
     UniverseDraw(g_pUniverse);
     for (int i = 0; i < g_pUniverse->m_cSystem; i++)
@@ -74,6 +78,8 @@ void GameShutdown(void)
         ForgetWorld();
         UniverseDestroy(&g_pUniverse);
     }
+    BattleScreensUninstall();
+    BattleShutdown();
 }
 
 void GameQuit(void)

@@ -1,7 +1,8 @@
 // game: setting up and tearing down a game. GameStart builds the catalogues, replaces any game in
-// play, builds the game screen, installs the turn's hooks (maps redrawn, defeat, victory) and
-// shows the galaxy; GameShutdown frees the catalogues and the world; GameQuit is the one way a
-// game ends the program. The main program, the intro and loading call them.
+// play, builds the game screen, installs the turn's hooks (maps redrawn, defeat, victory), readies
+// the battles with their screens and shows the galaxy; GameShutdown frees the catalogues, the world
+// and any battle still waiting; GameQuit is the one way a game ends the program. The main program,
+// the intro and loading call them.
 #pragma once
 
 struct Universe;

@@ -8,6 +8,7 @@
 #include "baseutilities/baselist.h"
 #include "game/core/2dutils.h"
 #include "game/world/armor.h"
+#include "game/world/battle.h"
 #include "game/world/fleet.h"
 #include "game/world/weapon.h"
 #include "game/world/world.h"
@@ -90,12 +91,14 @@ int ShipCreate(Ship **ppShip, const char *pName, Company *pOwner, int type)
     return ShipMake(ppShip, pName, pOwner, type, false);
 }
 
-// Frees the ship with its name, sprite, weapon and armor. Returns 1 for a null ship.
+// Frees the ship with its name, sprite, weapon and armor; a battle still waiting drops it first.
+// Returns 1 for a null ship.
 int ShipDestroy(Ship **ppShip)
 {
     if (!ppShip || !*ppShip)
         return 1;
     Ship *pShip = *ppShip;
+    BattleForgetObject(pShip);
     free(pShip->m_pName);
     DestroySurface(&pShip->m_pSprite);
     WeaponDestroy(&pShip->m_pWeapon);

@@ -8,6 +8,7 @@
 #include "baseutilities/baseassert.h"
 #include "game/core/2dutils.h"
 #include "game/world/armor.h"
+#include "game/world/battle.h"
 #include "game/world/company.h"
 #include "game/world/fleet.h"
 #include "game/core/messagelog.h"
@@ -145,12 +146,14 @@ int StructureCreate(Structure **ppStructure, Planet *pPlanet, int type)
     return StructureMake(ppStructure, pPlanet, type, false);
 }
 
-// Frees the structure with its sprite, armor, weapon and build queue. Returns 1 for null.
+// Frees the structure with its sprite, armor, weapon and build queue; a battle still waiting drops
+// it first. Returns 1 for null.
 int StructureDestroy(Structure **ppStructure)
 {
     if (!ppStructure || !*ppStructure)
         return 1;
     Structure *pStructure = *ppStructure;
+    BattleForgetObject(pStructure);
     DestroySurface(&pStructure->m_pSprite);
     ArmorDestroy(&pStructure->m_pArmor);
     WeaponDestroy(&pStructure->m_pWeapon);

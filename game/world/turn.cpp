@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "baseutilities/baselist.h"
+#include "game/world/battle.h"
 #include "game/world/company.h"
 #include "game/world/compai.h"
 #include "game/world/fleet.h"
@@ -114,10 +115,13 @@ int UniverseUpdate(Universe *pUniverse)
 }
 
 // The end-turn button: the companies run by the computer act first, so their orders are in place
-// when the world moves; then the battles the turn started would be fought, once battles exist.
+// when the world moves; then the battles the turn started are fought. A defeat ends the turn at
+// once: the world may be gone, and no battle follows.
 void EndTurn(Button *)
 {
     AddMessage("End of turn\n", 15);
     AIPlayComputerCompanies(g_pUniverse);
     UniverseUpdate(g_pUniverse);
+    if (g_pUniverse && !PlayerIsDefeated(g_pUniverse))
+        ResolveBattles();
 }

@@ -33,5 +33,6 @@ int UniverseUpdate(Universe *pUniverse);
 void SystemUpdateSight(System *pSystem, Planet *pPlanet);
 
 /* The end of a turn, as the " End Turn " button runs it: "End of turn" in the log, the computer
-   companies' turns, then the world's update. The battles come after the update, once they exist. */
+   companies' turns, the world's update, then the battles the turn started (ResolveBattles) unless
+   the player was defeated. */
 void EndTurn(Button *pButton);

@@ -18,6 +18,7 @@
 #include "baseutilities/baselist.h"
 #include "game/core/messagelog.h"
 #include "game/core/randutils.h"
+#include "game/world/battle.h"
 #include "game/world/aidump.h"
 #include "game/world/armor.h"
 #include "game/world/company.h"
@@ -60,9 +61,13 @@ private:
     std::filesystem::path m_previous, m_root;
 };
 
-// Battles: an encounter fights no battle until the battle module answers it. Once it exists, the
-// one line below installs its handler with the computer's choices on both sides.
-inline void InstallBattles() { FleetSetEncounterHandler(nullptr); }
+// Battles: the battle module answers encounters; with no battle screens installed the computer's
+// rules choose for both sides, the player's included.
+inline void InstallBattles()
+{
+    BattleSetScreens(nullptr);
+    BattleInit();
+}
 
 // A new game as the program makes one (company count, then system count), or of a given size.
 inline void StartGame(unsigned seed, int cSystem = 0, int cCompany = 0)
@@ -83,10 +88,10 @@ inline void StartGame(unsigned seed, int cSystem = 0, int cCompany = 0)
 
 inline void EndGame()
 {
+    BattleShutdown();
     UniverseDestroy(&g_pUniverse);
     ShipCatalogueDestroy();
     StructCatalogueDestroy();
-    FleetSetEncounterHandler(nullptr);
     MessagesClear();
     AIDumpClose();
 }
