@@ -278,7 +278,7 @@ TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
     EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
 }
 
-TEST_F(MainFlow, LoadAndCreditsSayTheyAreNotThereYetAndTheMenuComesBack)
+TEST_F(MainFlow, LoadSaysItIsNotThereYetAndTheMenuComesBack)
 {
     std::vector<int> states;
     OnScreen([&](char kind) {
@@ -287,19 +287,38 @@ TEST_F(MainFlow, LoadAndCreditsSayTheyAreNotThereYetAndTheMenuComesBack)
             ClickAndWait(" OK ", kind);
         } else if (kind == 'M') {
             states.push_back(g_gameState);
-            if (states.size() == 1)
-                ClickAndWait("LOAD GAME", kind);
-            else if (states.size() == 2)
-                ClickAndWait("CREDITS", kind);
-            else
-                ClickAndWait("QUIT GAME", kind);
+            ClickAndWait(states.size() == 1 ? "LOAD GAME" : "QUIT GAME", kind);
         }
     });
     EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(m_timeline, "MBMBM") << m_timeline;
-    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(m_timeline, "MBM") << m_timeline;
+    ASSERT_EQ(states.size(), 2u);
     EXPECT_EQ(states[1], GAME_STATE_LOADING);
-    EXPECT_EQ(states[2], GAME_STATE_CREDITS);
+}
+
+// The credits cover the menu; the player leaves them with Escape and finds the menu again.
+TEST_F(MainFlow, CreditsOpenFromTheMenuAndEscapeLeavesThem)
+{
+    int step = 0, stateAfter = 0;
+    s_onFrame = [&](int) {
+        if (HeadlessPendingInput())
+            return;
+        char kind = ScreenKind();
+        if (step == 0 && kind == 'M') {
+            step = 1;
+            ClickLabel("CREDITS");
+        } else if (step == 1 && Shows("The World Builder")) {
+            step = 2;
+            HeadlessPressKey(27);
+        } else if (step == 2 && kind == 'M') {
+            step = 3;
+            stateAfter = g_gameState;
+            ClickLabel("QUIT GAME");
+        }
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(step, 3);
+    EXPECT_EQ(stateAfter, GAME_STATE_CREDITS);
 }
 
 TEST_F(MainFlow, TheTitleFollowsThePointersRow)
@@ -394,6 +413,55 @@ TEST_F(MainFlow, LosingTheLastColonyEndsTheProgramAfterTheGameOverBox)
     EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
     EXPECT_EQ(g_pUniverse, nullptr);
     EXPECT_EQ(g_wmViewMode, 0);
+}
+
+// NEW GAME tells the story while the galaxy is made and starts the game with that galaxy; a key
+// at once skips it all, and the game makes its galaxy itself.
+TEST_F(MainFlow, NewGameTellsTheStoryAndPlaysTheGalaxyItMade)
+{
+    for (bool bSkip : {false, true}) {
+        SCOPED_TRACE(bSkip ? "skipped" : "watched");
+        TearDown();
+        SetUp();
+        int step = 0, introIds = -1;
+        bool bTyped = false;
+        std::string introGalaxy, gameGalaxy;
+        auto galaxyCells = [] {
+            std::string cells;
+            for (int y = 0; y < 36; y++)
+                cells += HeadlessRowText(y).substr(0, 60);
+            return cells;
+        };
+        s_onFrame = [&](int) {
+            char kind = ScreenKind();
+            if (step == 0 && kind == 'M' && !HeadlessPendingInput()) {
+                step = 1;
+                ClickLabel("NEW GAME");
+            } else if (step == 1 && kind == '?') {
+                bTyped |= Shows("THE FUTURE");
+                introIds = g_nextObjectId;
+                introGalaxy = galaxyCells();
+                if (bSkip && !HeadlessPendingInput())
+                    HeadlessPressKey(' ');
+            } else if (step == 1 && kind == 'G') {
+                step = 2;
+                EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
+                ASSERT_NE(g_pUniverse, nullptr);
+                EXPECT_EQ(g_pUniverse->m_pSurface->m_pCells[0].m_ch, 'c');
+                if (!bSkip) {  // the galaxy that slid in is the one played, not a second one
+                    EXPECT_EQ(g_nextObjectId, introIds);
+                    EXPECT_EQ(galaxyCells(), introGalaxy);
+                }
+                HeadlessPressKey(27);
+            } else if (step == 2 && kind == 'I' && !HeadlessPendingInput()) {
+                step = 3;
+                ClickLabel("QUIT GAME");
+            }
+        };
+        EXPECT_EQ(RunProgram(), 0);
+        EXPECT_EQ(step, 3);
+        EXPECT_EQ(bTyped, !bSkip);
+    }
 }
 
 }  // namespace
