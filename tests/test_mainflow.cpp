@@ -153,9 +153,16 @@ protected:
         s_onFrame = [this, act](int) {
             char kind = ScreenKind();
             Note(kind);
+            SkipIntro(kind);
             if (Ready(kind))
                 act(kind);
         };
+    }
+    // The story after NEW GAME is not what these tests watch: a key skips it.
+    void SkipIntro(char kind)
+    {
+        if (kind == '?' && m_bWaitForChange && m_kindAtClick == 'M' && !HeadlessPendingInput())
+            HeadlessPressKey(' ');
     }
 
     GameDirectory m_dir;
@@ -367,6 +374,7 @@ TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
         char kind = ScreenKind();
         if (kind == 'G')
             presents.push_back(HeadlessClock());
+        SkipIntro(kind);
         if (!Ready(kind))
             return;
         if (kind == 'M') {
@@ -415,43 +423,34 @@ TEST_F(MainFlow, LosingTheLastColonyEndsTheProgramAfterTheGameOverBox)
     EXPECT_EQ(g_wmViewMode, 0);
 }
 
-// NEW GAME tells the story while the galaxy is made and starts the game with that galaxy; a key
-// at once skips it all, and the game makes its galaxy itself.
+// NEW GAME tells the story while the galaxy is made; a key once it is there starts the game with
+// that galaxy, a key at once skips it all and the game makes its galaxy itself.
 TEST_F(MainFlow, NewGameTellsTheStoryAndPlaysTheGalaxyItMade)
 {
-    for (bool bSkip : {false, true}) {
-        SCOPED_TRACE(bSkip ? "skipped" : "watched");
+    for (bool bAtOnce : {false, true}) {
+        SCOPED_TRACE(bAtOnce ? "skipped at once" : "skipped as the galaxy slides in");
         TearDown();
         SetUp();
-        int step = 0, introIds = -1;
+        int step = 0, clickIds = -1, introIds = -1;
         bool bTyped = false;
-        std::string introGalaxy, gameGalaxy;
-        auto galaxyCells = [] {
-            std::string cells;
-            for (int y = 0; y < 36; y++)
-                cells += HeadlessRowText(y).substr(0, 60);
-            return cells;
-        };
         s_onFrame = [&](int) {
             char kind = ScreenKind();
             if (step == 0 && kind == 'M' && !HeadlessPendingInput()) {
                 step = 1;
+                clickIds = g_nextObjectId;
                 ClickLabel("NEW GAME");
-            } else if (step == 1 && kind == '?') {
+            } else if (step == 1 && kind == '?' && g_pUniverse == nullptr) {  // not yet started
                 bTyped |= Shows("THE FUTURE");
                 introIds = g_nextObjectId;
-                introGalaxy = galaxyCells();
-                if (bSkip && !HeadlessPendingInput())
+                if ((bAtOnce || introIds != clickIds) && !HeadlessPendingInput())
                     HeadlessPressKey(' ');
             } else if (step == 1 && kind == 'G') {
                 step = 2;
                 EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
                 ASSERT_NE(g_pUniverse, nullptr);
-                EXPECT_EQ(g_pUniverse->m_pSurface->m_pCells[0].m_ch, 'c');
-                if (!bSkip) {  // the galaxy that slid in is the one played, not a second one
-                    EXPECT_EQ(g_nextObjectId, introIds);
-                    EXPECT_EQ(galaxyCells(), introGalaxy);
-                }
+                // Made once: by the intro, or by the game when the intro was skipped at once.
+                EXPECT_EQ(introIds == clickIds, bAtOnce);
+                EXPECT_EQ(g_nextObjectId == introIds, !bAtOnce);
                 HeadlessPressKey(27);
             } else if (step == 2 && kind == 'I' && !HeadlessPendingInput()) {
                 step = 3;
@@ -459,8 +458,9 @@ TEST_F(MainFlow, NewGameTellsTheStoryAndPlaysTheGalaxyItMade)
             }
         };
         EXPECT_EQ(RunProgram(), 0);
+        s_onFrame = nullptr;  // it sees this case's locals
         EXPECT_EQ(step, 3);
-        EXPECT_EQ(bTyped, !bSkip);
+        EXPECT_EQ(bTyped, !bAtOnce);
     }
 }
 
