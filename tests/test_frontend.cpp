@@ -98,6 +98,16 @@ protected:
     Universe *m_pUniverse = nullptr;
 };
 
+// The stars' blank cells let the background under them show: it must be black, not whatever
+// the new surface's cells held before.
+TEST_F(FrontEnd, TheTitleBackgroundIsBlackBehindItsStars)
+{
+    int coloured = 0;
+    for (int i = 0; i < g_pTitleBg->m_nWidth * g_pTitleBg->m_nHeight; i++)
+        coloured += (g_pTitleBg->m_pCells[i].m_attr >> 4) != 0;
+    EXPECT_EQ(coloured, 0);
+}
+
 TEST_F(FrontEnd, TheDissolveTakes75FramesAndLeavesTheTitleInSolidBlocks)
 {
     Surface *pTitle = g_ppFixed[0];

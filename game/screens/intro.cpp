@@ -108,6 +108,9 @@ static Surface *MakeTitleBackground(Surface *pTile)
     int side = 2 * Larger(pTile->m_nWidth, pTile->m_nHeight) +
                2 * Larger(g_pScreen->m_nWidth, g_pScreen->m_nHeight);
     Surface *pBackground = CreateSurface(side, side);
+    // The tile's blank cells keep the background they are drawn on: make that black, not
+    // whatever the new cells happened to hold.
+    FillSurface(pBackground, Cell{' ', 0x00});
     for (int x = 0; x < side; x += pTile->m_nWidth) {
         Coord pos = {x, 0};
         BlitSurface(&pos, pBackground, pTile, nullptr);
@@ -344,6 +347,7 @@ void RunIntro(Universe **ppUniverse)
         g_pCursorSprite->m_pSurface = nullptr;
     int side = Larger(g_pDialogBg->m_nWidth, g_pDialogBg->m_nHeight);
     Surface *pWork = CreateSurface(g_pTitleBg->m_nWidth - 2 * side, g_pTitleBg->m_nHeight - side);
+    FillSurface(pWork, Cell{' ', 0x00});  // as the title background: black behind the stars
     Coord planetAt = {0, 0};
 
     int phase = INTRO_PHASE_DISSOLVE;
