@@ -52,7 +52,7 @@ const CreditEntry g_credits[CREDIT_ENTRIES] = {
      "Made the title, the stars, these portraits, the intro story and the credits you are "
      "reading.\n\n",
      {"\"THE FUTURE\"\n - the first line of the story",
-      "\"FOR CONTROLLING THE ENERGY .\"\n - the last line of the story"},
+      "\"IT WILL HAVE TO BE ENOUGH .\"\n - the story, to a company of one planet"},
      2},
 };
 

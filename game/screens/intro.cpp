@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "baseutilities/baseassert.h"
 #include "game/core/console.h"
 #include "game/core/files.h"
 #include "game/core/input.h"
@@ -338,6 +339,7 @@ static int SlideGalaxy(Universe *pUniverse)
 
 void RunIntro(Universe **ppUniverse)
 {
+    V_ASSERT(ppUniverse != NULL);
     if (s_intro.m_bShown)
         return;
     s_intro.m_bShown = true;
