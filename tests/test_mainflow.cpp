@@ -153,9 +153,16 @@ protected:
         s_onFrame = [this, act](int) {
             char kind = ScreenKind();
             Note(kind);
+            SkipIntro(kind);
             if (Ready(kind))
                 act(kind);
         };
+    }
+    // The story after NEW GAME is not what these tests watch: a key skips it.
+    void SkipIntro(char kind)
+    {
+        if (kind == '?' && m_bWaitForChange && m_kindAtClick == 'M' && !HeadlessPendingInput())
+            HeadlessPressKey(' ');
     }
 
     GameDirectory m_dir;
@@ -278,7 +285,7 @@ TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
     EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
 }
 
-TEST_F(MainFlow, LoadAndCreditsSayTheyAreNotThereYetAndTheMenuComesBack)
+TEST_F(MainFlow, LoadSaysItIsNotThereYetAndTheMenuComesBack)
 {
     std::vector<int> states;
     OnScreen([&](char kind) {
@@ -287,19 +294,35 @@ TEST_F(MainFlow, LoadAndCreditsSayTheyAreNotThereYetAndTheMenuComesBack)
             ClickAndWait(" OK ", kind);
         } else if (kind == 'M') {
             states.push_back(g_gameState);
-            if (states.size() == 1)
-                ClickAndWait("LOAD GAME", kind);
-            else if (states.size() == 2)
-                ClickAndWait("CREDITS", kind);
-            else
-                ClickAndWait("QUIT GAME", kind);
+            ClickAndWait(states.size() == 1 ? "LOAD GAME" : "QUIT GAME", kind);
         }
     });
     EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(m_timeline, "MBMBM") << m_timeline;
-    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(m_timeline, "MBM") << m_timeline;
+    ASSERT_EQ(states.size(), 2u);
     EXPECT_EQ(states[1], GAME_STATE_LOADING);
-    EXPECT_EQ(states[2], GAME_STATE_CREDITS);
+}
+
+// The credits cover the menu; Escape leaves them for the menu again.
+TEST_F(MainFlow, CreditsOpenFromTheMenuAndEscapeLeavesThem)
+{
+    int step = 0, stateAfter = 0;
+    s_onFrame = [&](int) {
+        if (HeadlessPendingInput())
+            return;
+        if (step == 0 && ScreenKind() == 'M')
+            ClickLabel("CREDITS");
+        else if (step == 1 && Shows("The World Builder"))
+            HeadlessPressKey(27);
+        else if (step == 2 && ScreenKind() == 'M')
+            stateAfter = g_gameState, ClickLabel("QUIT GAME");
+        else
+            return;
+        step++;
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(step, 3);
+    EXPECT_EQ(stateAfter, GAME_STATE_CREDITS);
 }
 
 TEST_F(MainFlow, TheTitleFollowsThePointersRow)
@@ -348,6 +371,7 @@ TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
         char kind = ScreenKind();
         if (kind == 'G')
             presents.push_back(HeadlessClock());
+        SkipIntro(kind);
         if (!Ready(kind))
             return;
         if (kind == 'M') {
@@ -372,6 +396,41 @@ TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
         else
             EXPECT_EQ(gap, 16u) << "frame " << i;
     }
+}
+
+// NEW GAME tells the story while the galaxy is made; a key once it is there starts the game with
+// that galaxy, made once. (The other tests skip the story at once: the game then makes one.)
+TEST_F(MainFlow, NewGameTellsTheStoryAndPlaysTheGalaxyItMade)
+{
+    int step = 0, clickIds = -1, introIds = -1;
+    bool bTyped = false;
+    s_onFrame = [&](int) {
+        char kind = ScreenKind();
+        if (HeadlessPendingInput())
+            return;
+        if (step == 0 && kind == 'M') {
+            step = 1;
+            clickIds = g_nextObjectId;
+            ClickLabel("NEW GAME");
+        } else if (step == 1 && kind == '?' && g_pUniverse == nullptr) {  // the game not yet started
+            bTyped |= Shows("THE FUTURE");
+            introIds = g_nextObjectId;
+            if (introIds != clickIds)
+                HeadlessPressKey(' ');
+        } else if (step == 1 && kind == 'G') {
+            step = 2;
+            EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
+            EXPECT_NE(introIds, clickIds);
+            EXPECT_EQ(g_nextObjectId, introIds);
+            HeadlessPressKey(27);
+        } else if (step == 2 && kind == 'I') {
+            step = 3;
+            ClickLabel("QUIT GAME");
+        }
+    };
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(step, 3);
+    EXPECT_TRUE(bTyped);
 }
 
 }  // namespace

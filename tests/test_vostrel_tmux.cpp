@@ -1,6 +1,8 @@
 // The real program in a real terminal: vostrel runs in an 80x50 tmux pane from a working
 // directory laid out as the play command lays it out. A player's clicks arrive as SGR mouse
 // reports; what the pane shows is read back, and the terminal must be as it was afterwards.
+#include <set>
+
 #include "tests/game_dir.h"
 #include "tests/tmux_harness.h"
 
@@ -48,7 +50,7 @@ protected:
     GameDirectory m_dir;
 };
 
-TEST_F(VostrelInTmux, NewGameEscapeAndQuitGiveTheTerminalBack)
+TEST_F(VostrelInTmux, NewGameTellsTheStoryAKeySkipsToTheGameAndQuitGivesTheTerminalBack)
 {
     if (!TmuxInstalled())
         GTEST_SKIP() << "tmux is not installed";
@@ -60,7 +62,24 @@ TEST_F(VostrelInTmux, NewGameEscapeAndQuitGiveTheTerminalBack)
     // The title's block letters in their colours over the stars.
     EXPECT_NE(pane.Capture().find("██"), std::string::npos) << pane.Capture();
 
+    // NEW GAME tells the story: its first line is typed a character at a time under the planet,
+    // and any key skips to the game screen.
     ClickLabel(pane, "NEW GAME");
+    std::set<std::string> typed;  // what the story row showed, capture by capture
+    ASSERT_TRUE(pane.WaitFor([&] {
+        std::istringstream lines(pane.Capture());
+        std::string line;
+        for (int y = 0; std::getline(lines, line); y++) {
+            if (y == 33 && line.find("THE") != std::string::npos)
+                typed.insert(line.substr(line.find_first_not_of(' ')));
+        }
+        return typed.count("THE FUTURE") > 0;
+    }, 60000)) << pane.Capture();
+    EXPECT_GT(typed.size(), 1u) << "the line appeared whole instead of being typed";
+    for (const std::string &shown : typed)
+        EXPECT_EQ(std::string("THE FUTURE").rfind(shown, 0), 0u) << shown;
+    EXPECT_EQ(pane.Capture().find("End Turn"), std::string::npos);
+    pane.SendKey("x");
     ASSERT_TRUE(WaitForText(pane, "End Turn")) << pane.Capture();
     ASSERT_TRUE(WaitForText(pane, "Welcome to Vostrel!")) << pane.Capture();
     {

@@ -8,6 +8,7 @@
 #include "game/ui/dialog.h"
 #include "game/core/evqueue.h"
 #include "game/core/evutils.h"
+#include "game/screens/credits.h"
 #include "game/screens/game.h"
 #include "game/screens/gamescreen.h"
 #include "game/core/input.h"
@@ -113,15 +114,18 @@ static void RunMainMenu(void)
     while (g_gameState != GAME_STATE_PLAYING && g_gameState != GAME_STATE_QUIT) {
         Button *pChosen = RunDialog(pMenu);
         if (pChosen == s_menus.pNew) {
-            // The intro will generate the galaxy while its story plays; until then GameStart does.
-            GameStart(nullptr);
+            // The intro generates the galaxy while its story plays; skipped before that,
+            // it leaves none and GameStart generates one at once.
+            Universe *pUniverse = nullptr;
+            RunIntro(&pUniverse);
+            GameStart(pUniverse);
             ShowMainView();
             g_gameState = GAME_STATE_PLAYING;
         } else if (pChosen == s_menus.pLoad) {
             g_gameState = GAME_STATE_LOADING;
             MessageBox("Saved games cannot be loaded yet: the save slots arrive in a later version.");
         } else if (pChosen == s_menus.pCredits) {
-            MessageBox("The credits arrive in a later version.");
+            ShowCredits();
             g_gameState = GAME_STATE_CREDITS;
         } else if (pChosen == s_menus.pQuit) {
             g_gameState = GAME_STATE_QUIT;
