@@ -1,0 +1,16 @@
+// The terminal input parser's fuzz target (libFuzzer, built by `make fuzz` with clang): any
+// sanitizer report, or records that differ between reads cut at random places and the reference
+// (see terminal_input_harness.h), is a finding.
+#include <cstdlib>
+
+#include "fuzz/terminal_input_harness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
+{
+    // Ticks between reads with time passing turn a cut sequence into keys today (a known fault);
+    // VOSTREL_FUZZ_SKIP_KNOWN=1 keeps every read at one moment until it is mended.
+    static const bool s_skipKnown = getenv("VOSTREL_FUZZ_SKIP_KNOWN") != NULL;
+    if (!TerminalFuzzCheck(pData, size, s_skipKnown))
+        abort();
+    return 0;
+}
