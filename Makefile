@@ -51,7 +51,7 @@ fuzz-run: fuzz
 # The program and its pictures under PREFIX; the list of what was installed goes beside them.
 install: release
 	cmake --install build/release --prefix "$(PREFIX)"
-	cp build/release/install_manifest.txt "$(MANIFEST)"
+	awk 1 build/release/install_manifest.txt > "$(MANIFEST)"
 	echo "$(MANIFEST)" >> "$(MANIFEST)"
 
 # Removes exactly what the install under PREFIX listed, then the game's data directory if empty.
