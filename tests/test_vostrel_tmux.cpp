@@ -103,3 +103,37 @@ TEST_F(VostrelInTmux, NewGameTellsTheStoryAKeySkipsToTheGameAndQuitGivesTheTermi
 }
 
 }  // namespace
+
+// The installed game, typed by name from a directory of no concern to it: it finds its pictures
+// in the installed data directory and keeps its working files in the player's data directory,
+// which it makes on first start.
+TEST(InstalledVostrelInTmux, RunsFromAnyDirectoryAndKeepsItsFilesInThePlayersDataDirectory)
+{
+    SKIP_WITHOUT_TMUX();
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/vostrel-install-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    fs::path root = pattern, prefix = root / "prefix", data = root / "data", elsewhere = root / "elsewhere";
+    fs::create_directories(elsewhere);
+    tmuxh::Run({"cmake", "--install", VOSTREL_BINARY_DIR, "--prefix", prefix.string()});
+    ASSERT_TRUE(fs::exists(prefix / "bin/vostrel"));
+    ASSERT_TRUE(fs::exists(prefix / "share/vostrel/fixed0.v_s"));
+    {
+        TmuxPane pane;
+        ASSERT_TRUE(pane.StartCommand("XDG_DATA_HOME=" + data.string() + " PATH=" + (prefix / "bin").string() +
+                                          ":$PATH vostrel", "NEW GAME", elsewhere.string()))
+            << pane.Capture();
+        int x = 0, y = 0;
+        ASSERT_TRUE(FindOnPane(pane.Capture(), "NEW GAME", &x, &y));
+        pane.SendBytes(Sgr(0, x + 4, y, 'M') + Sgr(0, x + 4, y, 'm'));
+        ASSERT_TRUE(pane.WaitFor([&] { return pane.Capture().find("End Turn") != std::string::npos; }))
+            << pane.Capture();
+        pane.SendKey("Escape");
+        ASSERT_TRUE(pane.WaitFor([&] { return FindOnPane(pane.Capture(), "QUIT GAME", &x, &y); }));
+        pane.SendBytes(Sgr(0, x + 4, y, 'M') + Sgr(0, x + 4, y, 'm'));
+        EXPECT_EQ(pane.WaitForExit(), 0) << pane.Capture();
+    }
+    EXPECT_TRUE(fs::exists(data / "vostrel/AIDebug.txt"));
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    fs::remove_all(root);
+}

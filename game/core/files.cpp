@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "baseutilities/baseassert.h"
+#include "game/core/gamedirs.h"
 
 static_assert(sizeof(Cell) == 2, "a picture file stores each cell as exactly two bytes");
 
@@ -122,6 +124,9 @@ Surface *LoadSurfaceFile(const char *pFileName)
     // A directory opens as a stream on some systems but is no file to read.
     struct stat info;
     s_pFile = fopen(pFileName, "rb");
+    char installed[PATH_MAX];
+    if (s_pFile == NULL && errno == ENOENT && GameInstalledPicture(pFileName, installed, sizeof installed))
+        s_pFile = fopen(installed, "rb");
     if (s_pFile == NULL || fstat(fileno(s_pFile), &info) != 0 || S_ISDIR(info.st_mode))
         FileError(FILE_ERROR_OPEN);
 

@@ -3,7 +3,8 @@
 // is a few text lines ("[Vostrel]", the version, "[Surface]", width, height) and then the cells
 // as raw bytes, character then attribute, row by row. A faulty picture is fatal: the loader
 // prints one error line to standard output and ends the program with status 1, so the exit
-// handlers still put the terminal back.
+// handlers still put the terminal back. A picture missing beside the working directory is looked
+// for in the installed data directory (see gamedirs.h).
 #pragma once
 
 #include "game/core/2dutils.h"
