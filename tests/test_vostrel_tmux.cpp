@@ -126,6 +126,10 @@ TEST(InstalledVostrelInTmux, RunsFromAnyDirectoryAndKeepsItsFilesInThePlayersDat
         int x = 0, y = 0;
         ASSERT_TRUE(FindOnPane(pane.Capture(), "NEW GAME", &x, &y));
         pane.SendBytes(Sgr(0, x + 4, y, 'M') + Sgr(0, x + 4, y, 'm'));
+        // The story begins; a key skips it.
+        ASSERT_TRUE(pane.WaitFor([&] { return pane.Capture().find("THE F") != std::string::npos; }, 60000))
+            << pane.Capture();
+        pane.SendKey("x");
         ASSERT_TRUE(pane.WaitFor([&] { return pane.Capture().find("End Turn") != std::string::npos; }))
             << pane.Capture();
         pane.SendKey("Escape");
