@@ -10,3 +10,9 @@
 
 /* The backend. */
 const PlatformBackend *TerminalBackend(void);
+
+/* What the terminal can do. */
+// Null when a terminal of this TERM can play; else what it lacks, as a phrase ("no mouse reports").
+// Only terminals known to lack something are refused: an unknown TERM (or none) is taken to be
+// xterm-like. A TERM is matched by its name or its name and a "-variant".
+const char *TerminalLacks(const char *pTerm);

@@ -285,5 +285,19 @@ TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEndAndAnUnpairedOneNowhere)
     EXPECT_EQ(g_cBarButtons, 1);
 }
 
+TEST_F(Maps, AClickAndADoubleClickOnAnUnpairedGateSayOnceThatItLeadsNowhere)
+{
+    EnterSystem(0);
+    g_pMainView->m_nScrollX = 40;  // the unpaired gate at (81, 81) comes into view at (41, 31)
+    g_pMainView->m_nScrollY = 50;
+    HeadlessClick(41, 31);
+    RunScript();
+    int before = MessageCount();
+    HeadlessDoubleClick(41, 31);
+    RunScript();
+    EXPECT_EQ(MessageCount(), before + 1);
+    EXPECT_EQ(g_pSelSystem, SystemAt(0));
+}
+
 }  // namespace
 }  // namespace screens_test

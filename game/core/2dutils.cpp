@@ -29,14 +29,17 @@ static Cell *SurfaceCellAt(Surface *pSurface, int x, int y)
 
 /* Surfaces. */
 
-// The cells are left uninitialised: nearly every caller fills or blits over them at once.
+// The cells are left uninitialised: nearly every caller fills or blits over them at once. Memory
+// that runs out stops the program through the assertion, never a write through null.
 Surface *CreateSurface(int x, int y)
 {
     V_ASSERT(x > 0 && y > 0);
     Surface *pSurface = (Surface *)malloc(sizeof(Surface));
+    V_ASSERT(pSurface != NULL);
     pSurface->m_nWidth = x;
     pSurface->m_nHeight = y;
     pSurface->m_pCells = (Cell *)malloc((size_t)x * (size_t)y * sizeof(Cell));
+    V_ASSERT(pSurface->m_pCells != NULL);
     return pSurface;
 }
 

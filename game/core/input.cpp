@@ -61,10 +61,12 @@ uint32_t FrameDeadline(void) { return PlatformMilliseconds() + FRAME_MS; }
 // Compared as a signed difference, so the clock may wrap around.
 static bool ClockBefore(uint32_t now, uint32_t deadline) { return (int32_t)(now - deadline) < 0; }
 
+// One sleep to the deadline: an idle game wakes once a frame, not once a millisecond.
 void FrameWait(uint32_t deadline)
 {
-    while (ClockBefore(deadline, PlatformMilliseconds()))
+    uint32_t now = PlatformMilliseconds();
+    while (ClockBefore(deadline, now))
         deadline += FRAME_MS;
-    while (ClockBefore(PlatformMilliseconds(), deadline))
-        SleepMs(1);
+    if (ClockBefore(now, deadline))
+        SleepMs(deadline - now);
 }

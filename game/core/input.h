@@ -50,6 +50,6 @@ void PollInput(void);
 void SleepMs(uint32_t ms);
 // The frame loop's pacing: a frame's deadline is the clock plus FRAME_MS; FrameWait moves a late
 // deadline on by whole frames until it lies ahead (missed frames are dropped, not made up), then
-// sleeps 1 ms at a time until the clock reaches it.
+// sleeps once until the clock reaches it.
 uint32_t FrameDeadline(void);
 void FrameWait(uint32_t deadline);

@@ -1,5 +1,6 @@
 #include "game/ui/uiutils.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -240,6 +241,13 @@ void LogViewAppend(Scroller *pLogView, const char *pText, unsigned char attr)
     Cell *pCells = MakeCellString(pText, attr);
     Surface *pWrapped = WrapText(pCells, width);
     int oldHeight = pContent->m_nHeight;
+    if (oldHeight + pWrapped->m_nHeight > LOG_VIEW_MAX_LINES) {
+        // Dropped in one batch, so that the move is paid once per hundreds of messages.
+        int keep = std::max(0, std::min(oldHeight, LOG_VIEW_KEPT_LINES - pWrapped->m_nHeight));
+        memmove(pContent->m_pCells, &pContent->m_pCells[(size_t)(oldHeight - keep) * width],
+                (size_t)keep * width * sizeof(Cell));
+        oldHeight = keep;
+    }
     int newHeight = oldHeight + pWrapped->m_nHeight;
     ReserveLogCells(pContent, (long long)newHeight * width);
 

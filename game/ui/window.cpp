@@ -790,17 +790,16 @@ static void PostScreenMouse(EventQueue *pQueue)
         PostMouseEvent(EV_DOUBLE_CLICK, in.m_nX, in.m_nY, 0, 0, g_pScreen, pQueue);
 }
 
-// The arrows scroll the main (or left) view; in two-view mode the keypad scrolls the right one.
-// Any other key is the game's.
+// The arrows scroll the main (or left) view; the keypad scrolls the right one in two-view mode
+// and the main one otherwise. Any other key is the game's.
 static void HandleGameScreenKey(EventQueue *pQueue)
 {
     uint32_t key = g_inputState.m_nButtons;
     Scroller *pArrowView = g_wmViewMode == WM_MODE_ONE_VIEW ? g_pMainView : g_pLeftView;
-    Scroller *pPadView = g_wmViewMode == WM_MODE_TWO_VIEWS ? g_pRightView : nullptr;
+    Scroller *pPadView = g_wmViewMode == WM_MODE_TWO_VIEWS ? g_pRightView : pArrowView;
     bool arrow = key >= PLATFORM_VK_LEFT && key <= PLATFORM_VK_DOWN;
-    bool pad = g_wmViewMode == WM_MODE_TWO_VIEWS &&
-               (key == PLATFORM_VK_NUMPAD4 || key == PLATFORM_VK_NUMPAD8 || key == PLATFORM_VK_NUMPAD6 ||
-                key == PLATFORM_VK_NUMPAD2);
+    bool pad = key == PLATFORM_VK_NUMPAD4 || key == PLATFORM_VK_NUMPAD8 || key == PLATFORM_VK_NUMPAD6 ||
+               key == PLATFORM_VK_NUMPAD2;
     if (!arrow && !pad) {
         PostKeyEvent(EV_KEY, key, g_pScreen, pQueue);
         return;
