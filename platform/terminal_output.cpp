@@ -146,6 +146,9 @@ void TerminalRenderFrame(TerminalScreen *pScreen, const PlatformCell *pCells, in
         pScreen->m_valid = 0;
     }
     bool repaintAll = !pScreen->m_valid;
+    // An idle game presents the same frame sixty times a second: one comparison says so.
+    if (!repaintAll && w == cols && memcmp(pScreen->m_cells.data(), pCells, (size_t)w * (size_t)h * sizeof(PlatformCell)) == 0)
+        return;
     if (repaintAll) {
         // Clear in the default colours so that a larger terminal shows nothing beside the frame.
         pOut->append("\x1b[0m\x1b[2J");
