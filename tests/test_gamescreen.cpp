@@ -285,6 +285,33 @@ TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEndAndAnUnpairedOneNowhere)
     EXPECT_EQ(g_cBarButtons, 1);
 }
 
+TEST_F(Maps, TheGalaxyOpensOnHomeEachMapKeepsItsPlaceAndHomeLeadsToTheHomePlanet)
+{
+    SystemAt(0)->m_pos = Coord{90, 90};  // the player's home, far from the corner
+    ShowGalaxy();
+    auto inView = [](Coord at) {
+        return g_pMainView->m_nScrollX <= at.m_x && at.m_x < g_pMainView->m_nScrollX + g_pMainView->m_pView->m_nWidth &&
+               g_pMainView->m_nScrollY <= at.m_y && at.m_y < g_pMainView->m_nScrollY + g_pMainView->m_pView->m_nHeight;
+    };
+    EXPECT_TRUE(inView(SystemAt(0)->m_pos)) << g_pMainView->m_nScrollX << "," << g_pMainView->m_nScrollY;
+    EnterSystem(0);
+    EXPECT_TRUE(inView(PlanetAt(0, 0)->m_pos));
+    ScrollHorizontal(g_pMainView, 5 - g_pMainView->m_nScrollX);
+    ScrollVertical(g_pMainView, 7 - g_pMainView->m_nScrollY);
+    ZoomOut();
+    EXPECT_TRUE(inView(SystemAt(0)->m_pos));
+    ScrollHorizontal(g_pMainView, -100);
+    EnterSystem(1);  // another system: its own place
+    ZoomOut();
+    EXPECT_EQ(g_pMainView->m_nScrollX, 0);  // the galaxy where it was left
+    GoHome();
+    EXPECT_EQ(g_viewMode, VIEW_SYSTEM);
+    EXPECT_EQ(g_pSelSystem, SystemAt(0));
+    EXPECT_EQ(g_pMainView->m_pContent, SystemAt(0)->m_pMap);
+    EXPECT_TRUE(inView(PlanetAt(0, 0)->m_pos));
+    EXPECT_EQ(g_cBarButtons, 2);
+}
+
 TEST_F(Maps, AClickAndADoubleClickOnAnUnpairedGateSayOnceThatItLeadsNowhere)
 {
     EnterSystem(0);

@@ -60,7 +60,7 @@ void GameStart(Universe *pUniverse)
              g_pUniverse->m_ppCompany[0]->m_pName, g_pUniverse->m_cCompany);
     ShowPanelText(text);
 
-    SetMainView(g_pUniverse->m_pSurface);
+    ShowGalaxy();
 }
 
 void GameShutdown(void)

@@ -699,6 +699,102 @@ void MapClick(int x, int y, int *pbDragging)
 }
 
 // ---------------------------------------------------------------------------------------------
+// Finding one's way: each map keeps where the player left it; a map seen for the first time
+// opens on the player's home (or its own centre).
+
+struct MapPlace {
+    const Surface *pContent;   // compared only; the places are forgotten with the game
+    int x, y;                  // the view's scroll when the map was left
+};
+static std::vector<MapPlace> s_places;
+
+static MapPlace *PlaceOf(const Surface *pContent)
+{
+    for (MapPlace &place : s_places)
+        if (place.pContent == pContent)
+            return &place;
+    return nullptr;
+}
+
+static void RememberPlace(void)
+{
+    if (!g_pMainView || !g_pMainView->m_pContent)
+        return;
+    MapPlace *pPlace = PlaceOf(g_pMainView->m_pContent);
+    if (!pPlace) {
+        s_places.push_back(MapPlace{g_pMainView->m_pContent, 0, 0});
+        pPlace = &s_places.back();
+    }
+    pPlace->x = g_pMainView->m_nScrollX;
+    pPlace->y = g_pMainView->m_nScrollY;
+}
+
+static void ScrollMainViewTo(int x, int y)
+{
+    ScrollHorizontal(g_pMainView, x - g_pMainView->m_nScrollX);
+    ScrollVertical(g_pMainView, y - g_pMainView->m_nScrollY);
+}
+
+static void CentreMainViewOn(Coord cell)
+{
+    ScrollMainViewTo(cell.m_x - g_pMainView->m_pView->m_nWidth / 2, cell.m_y - g_pMainView->m_pView->m_nHeight / 2);
+}
+
+// Shows the map in the main view where the player left it, or centred on the cell.
+static void ShowMap(Surface *pContent, Coord centre)
+{
+    if (g_pMainView && g_pMainView->m_pContent != pContent)
+        RememberPlace();
+    SetMainView(pContent);
+    if (const MapPlace *pPlace = PlaceOf(pContent))
+        ScrollMainViewTo(pPlace->x, pPlace->y);
+    else
+        CentreMainViewOn(centre);
+}
+
+// The player's first planet, in the order of systems and planets: where the company began.
+static Planet *PlayerHomePlanet(void)
+{
+    Company *pPlayer = g_pUniverse ? PlayerCompany() : nullptr;
+    if (!pPlayer)
+        return nullptr;
+    for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
+        System *pSystem = g_pUniverse->m_ppSystem[s];
+        for (int p = 0; p < pSystem->m_cPlanet; p++)
+            if (pSystem->m_ppPlanet[p]->m_pOwner == pPlayer)
+                return pSystem->m_ppPlanet[p];
+    }
+    return nullptr;
+}
+
+static Coord GalaxyHome(void)
+{
+    Planet *pHome = PlayerHomePlanet();
+    if (!pHome || !pHome->m_pSystem)
+        return Coord{0, 0};
+    Coord at = pHome->m_pSystem->m_pos;
+    return Coord{at.m_x + SYSTEM_ICON_SIZE / 2, at.m_y + SYSTEM_ICON_SIZE / 2};
+}
+
+// The player's planet in the system, else the map's centre.
+static Coord SystemHome(const System *pSystem)
+{
+    Company *pPlayer = PlayerCompany();
+    for (int p = 0; p < pSystem->m_cPlanet; p++) {
+        const Planet *pPlanet = pSystem->m_ppPlanet[p];
+        if (pPlayer && pPlanet->m_pOwner == pPlayer)
+            return Coord{pPlanet->m_pos.m_x + 1, pPlanet->m_pos.m_y + 1};
+    }
+    return Coord{pSystem->m_pMap->m_nWidth / 2, pSystem->m_pMap->m_nHeight / 2};
+}
+
+void ShowGalaxy(void)
+{
+    if (g_pUniverse && g_pUniverse->m_pSurface)
+        ShowMap(g_pUniverse->m_pSurface, GalaxyHome());
+}
+
+// ---------------------------------------------------------------------------------------------
 // Zooming
 
 static void ShowSystemMap(System *pSystem)
@@ -706,7 +802,7 @@ static void ShowSystemMap(System *pSystem)
     if (pSystem->m_pMap) {
         FillSurface(pSystem->m_pMap, MAP_BACKGROUND);
         SystemDrawMap(pSystem);
-        SetMainView(pSystem->m_pMap);
+        ShowMap(pSystem->m_pMap, SystemHome(pSystem));
     }
 }
 
@@ -761,7 +857,7 @@ void MapDoubleClick(void)
             if (g_pSelPlanet->m_pSurface) {
                 FillSurface(g_pSelPlanet->m_pSurface, MAP_BACKGROUND);
                 PlanetDrawSurface(g_pSelPlanet);
-                SetMainView(g_pSelPlanet->m_pSurface);
+                ShowMap(g_pSelPlanet->m_pSurface, Coord{0, 0});
             }
             g_viewMode = VIEW_PLANET;
             // The planet view keeps the planet's panel, with its build buttons.
@@ -792,8 +888,7 @@ void ZoomOut(void)
     case VIEW_SYSTEM:
         EmptyPanel();
         ShowSystemPanel(g_pSelSystem);
-        if (g_pUniverse && g_pUniverse->m_pSurface)
-            SetMainView(g_pUniverse->m_pSurface);
+        ShowGalaxy();
         if (g_cBarButtons > 1)
             SetBarButtonCount(g_cBarButtons - 1);
         g_viewMode = VIEW_GALAXY;
@@ -813,6 +908,26 @@ void ZoomOut(void)
 }
 
 void ZoomOutButton(Button *) { ZoomOut(); }
+
+void GoHome(void)
+{
+    Planet *pHome = PlayerHomePlanet();
+    if (!pHome || !pHome->m_pSystem || !pHome->m_pSystem->m_pMap)
+        return;
+    if (g_viewMode == VIEW_PLANET)
+        ZoomOut();
+    if (g_viewMode == VIEW_GALAXY) {
+        if (g_cBarButtons < BAR_SLOTS)
+            SetBarButtonCount(g_cBarButtons + 1);
+        g_viewMode = VIEW_SYSTEM;
+    }
+    ClearPanel();
+    g_pInfoView = nullptr;
+    g_pSelSystem = pHome->m_pSystem;
+    MarkSystemSelected(g_pSelSystem);
+    ShowSystemMap(g_pSelSystem);
+    CentreMainViewOn(SystemHome(g_pSelSystem));
+}
 
 // ---------------------------------------------------------------------------------------------
 // The planet panel's build buttons
@@ -861,6 +976,7 @@ void GameScreenReset(void)
     g_bDragging = 0;
     g_lastClickFrame = 0;
     g_lastMapClickFrame = 0;
+    s_places.clear();
     FreePanelList();
     HookGameScreen();
 }

@@ -209,6 +209,8 @@ static void TakeEvent(void)
         KeyEventData *pData = (KeyEventData *)pNode->m_pData;
         if (IsMenuKey(pData->m_nKey) && !g_bMenuLatch)
             RunInGameMenu();
+        else if (pData->m_nKey == 'H' || pData->m_nKey == PLATFORM_VK_HOME)
+            GoHome();
         break;
     }
     default:
