@@ -9,7 +9,7 @@
 #
 # tmux runs the game in a pane of its own; GNU screen runs inside such a pane with its defaults
 # (altscreen off), so tmux reads what screen shows; xterm runs under Xvfb, is driven by xdotool
-# and shows its screen through its print action. A terminal whose program is missing is skipped.
+# and prints its screen when sent a media copy. A terminal whose program is missing is skipped.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BIN="$ROOT/build/release/vostrel"
@@ -22,6 +22,7 @@ cp "$ROOT/assets/dialogbg.v_s" "$ROOT/run/dialogbg.v_s"
 # The game, then what the terminal looks like to the shell afterwards.
 cat > "$WORK/play.sh" <<EOF
 #!/bin/sh
+tty > '$WORK/tty'
 cd '$ROOT/run' && '$BIN'
 echo "exit=\$?" > '$WORK/status'
 stty -a > '$WORK/stty'
@@ -50,12 +51,23 @@ tmux_key() { tmux send-keys -t "$SESSION" "$1"; }
 XWIN=""
 xterm_show() {
     rm -f "$WORK/print"
-    xdotool key --window "$XWIN" ctrl+shift+p 2>/dev/null
+    # Media copy (ESC [ i), written to the game's terminal, makes xterm print its screen.
+    printf '\033[i' > "$(cat "$WORK/tty")"
     for _ in 1 2 3 4 5 6 7 8 9 10; do [ -s "$WORK/print" ] && break; sleep 0.2; done
+    sleep 0.2
     cat "$WORK/print" 2>/dev/null
 }
-# The default font's cells are 6 x 13 pixels inside a 2-pixel border.
-xterm_click() { xdotool mousemove --window "$XWIN" $((2 + $1 * 6 + 3)) $((2 + $2 * 13 + 6)) click 1 2>/dev/null; }
+# The window stands at the top left of the X screen (no window manager); the default font's
+# cells are 6 x 13 pixels inside a 2-pixel border.
+# A player's click: the pointer arrives, then the button goes down and up a little later.
+xterm_click() {
+    sleep 1  # a print job just run keeps xterm busy for a moment
+    xdotool mousemove $((2 + $1 * 6 + 3)) $((2 + $2 * 13 + 6)) 2>/dev/null
+    sleep 0.3
+    xdotool mousedown 1 2>/dev/null
+    sleep 0.05
+    xdotool mouseup 1 2>/dev/null
+}
 xterm_key() { xdotool key --window "$XWIN" "$1" 2>/dev/null; }
 
 # Waits up to 10 s until the screen shows the text.
@@ -138,12 +150,11 @@ check_xterm() {
     XVFB_PID=$!
     sleep 1
     DISPLAY=$display xterm -geometry 80x50 -xrm 'XTerm*allowSendEvents: true' \
-        -xrm "XTerm*printerCommand: cat > $WORK/print" -xrm 'XTerm*printAttributes: 0' \
-        -xrm 'XTerm*VT100.translations: #override Ctrl Shift <Key>P: print()' -e "$WORK/play.sh" 2>/dev/null &
+        -xrm "XTerm*printerCommand: cat > $WORK/print" -xrm 'XTerm*printAttributes: 0' -e "$WORK/play.sh" 2>/dev/null &
     XTERM_PID=$!
     sleep 2
     export DISPLAY=$display
-    XWIN=$(xdotool search --class xterm 2>/dev/null | head -1)
+    XWIN=$(xdotool search --onlyvisible --class xterm 2>/dev/null | head -1)
     SHOW=xterm_show CLICK=xterm_click KEY=xterm_key
     play xterm
     kill "$XTERM_PID" "$XVFB_PID" 2>/dev/null
