@@ -151,6 +151,12 @@ TEST_F(MapDrags, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrA
     Release();
     EXPECT_EQ(pHold->m_eState, FLEET_LAUNCH);
     EXPECT_EQ(pHold->m_pTargetPlanet, PlanetAt(0, 1));
+    // The order that stands is told once, as the button comes up.
+    int before = MessageCount();
+    GameScreenUpdate();
+    GameScreenUpdate();
+    ASSERT_EQ(MessageCount(), before + 1);
+    EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pHold->m_iId) + " is on its way to " + PlanetAt(0, 1)->m_pName + ".");
 }
 
 TEST_F(MapDrags, OverSpaceTheLineIsLengthenedAndEveryFrameOfTheDragGivesTheOrderAgain)
@@ -237,6 +243,7 @@ TEST_F(MapDrags, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTh
     g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);  // "  RECALL    "
     EXPECT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 0));
     EXPECT_EQ(pFleet->m_eState, FLEET_LAUNCH);
+    EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pFleet->m_iId) + " is returning home to " + PlanetAt(0, 0)->m_pName + ".");
     pFleet->m_pHomePlanet = PlanetAt(1, 0);
     g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
     EXPECT_EQ(LastMessage(), "This fleet has no home planet in this system to return to.\n");

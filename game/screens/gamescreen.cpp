@@ -1,5 +1,6 @@
 #include "game/screens/gamescreen.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -366,6 +367,32 @@ void ShowPlanetPanel(Planet *pPlanet)
     }
 }
 
+// Orders are given again on every frame of a drag and the last one stands: what it was is told
+// once, when the button comes up, so that the player has an answer before the turn ends.
+static std::string s_standingOrder;
+
+__attribute__((format(printf, 2, 3))) static void NoteOrder(int refused, const char *pFormat, ...)
+{
+    if (refused)
+        return;
+    char text[160];
+    va_list args;
+    va_start(args, pFormat);
+    vsnprintf(text, sizeof text, pFormat, args);
+    va_end(args);
+    s_standingOrder = text;
+}
+
+static void AnnounceStandingOrder(void)
+{
+    if (s_standingOrder.empty())
+        return;
+    AddMessage(s_standingOrder.c_str(), CompanyMessageAttr(PlayerCompany()));
+    s_standingOrder.clear();
+}
+
+static const char *PlanetName(const Planet *pPlanet) { return pPlanet->m_pName ? pPlanet->m_pName : "a planet"; }
+
 // "  RECALL    " calls the player's fleet on show back to the planet it was made at, as a fleet
 // turned back at a gate is sent home. A fleet that crossed a gate has no home any more.
 static void RecallButton(Button *)
@@ -379,7 +406,8 @@ static void RecallButton(Button *)
         AddMessage("This fleet has no home planet in this system to return to.\n", CompanyMessageAttr(pPlayer));
         return;
     }
-    FleetMoveToPlanet(pFleet, pHome);
+    NoteOrder(FleetMoveToPlanet(pFleet, pHome), "Fleet %d is returning home to %s.", pFleet->m_iId, PlanetName(pHome));
+    AnnounceStandingOrder();
 }
 
 void ShowFleetPanel(Fleet *pFleet)
@@ -444,6 +472,7 @@ void GameScreenUpdate(void)
     case VIEW_SYSTEM: {
         bool bReleased = g_lastClickFrame != g_frameCounter - 1;
         if (bReleased) {
+            AnnounceStandingOrder();
             g_pDragPlanet = nullptr;
             g_pDragGate = nullptr;
             g_pDragFleet = nullptr;
@@ -579,11 +608,13 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             return;
         // Pointing back at where the drag began gives no order: the last one stands.
         if (pPlanet && pPlanet != g_pDragPlanet)
-            FleetMoveToPlanet(pReceiver, pPlanet);
+            NoteOrder(FleetMoveToPlanet(pReceiver, pPlanet), "Fleet %d is on its way to %s.", pReceiver->m_iId,
+                      PlanetName(pPlanet));
         else if (pGate && pGate != g_pDragGate && (!g_pDragPlanet || pGate->m_pPair))
-            FleetMoveToGate(pReceiver, pGate);
+            NoteOrder(FleetMoveToGate(pReceiver, pGate), "Fleet %d is on its way to the warp gate.", pReceiver->m_iId);
         else if (pFleet && pFleet != g_pDragFleet)
-            FleetMoveToFleet(pReceiver, pFleet);
+            NoteOrder(FleetMoveToFleet(pReceiver, pFleet), "Fleet %d is on its way to join fleet %d.", pReceiver->m_iId,
+                      pFleet->m_iId);
     };
 
     for (int i = 0; i < pSystem->m_cPlanet; i++) {
@@ -642,7 +673,7 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
         DrawDragLine(pSystem->m_pMap, bHit);
         if (!bHit) {
             if (pReceiver)
-                FleetMoveToCoord(pReceiver, g_dragTo);
+                NoteOrder(FleetMoveToCoord(pReceiver, g_dragTo), "Fleet %d is on its way into open space.", pReceiver->m_iId);
             ShowPlanetPanel(g_pDragPlanet);
             ScrollTowardsEdge();
         }
@@ -977,6 +1008,7 @@ void GameScreenReset(void)
     g_lastClickFrame = 0;
     g_lastMapClickFrame = 0;
     s_places.clear();
+    s_standingOrder.clear();
     FreePanelList();
     HookGameScreen();
 }
