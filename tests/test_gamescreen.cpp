@@ -26,13 +26,17 @@ TEST_F(Maps, AGalaxyClickSelectsTheSystemUnderItAndWarpLinesLeaveOnlyTheSelected
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 30].m_attr, 0x0F);
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 50].m_attr, 0xE0);  // the selected icon, inverted
     EXPECT_EQ(SystemAt(1)->m_pIcon->m_pCells[0].m_attr, 0x0E);  // and the icon itself is as it was
-    Click(55, 24);  // just beside it
+    g_pUniverse->m_iTurn = 4;  // four turns played: the fifth is on
+    Click(55, 24);  // just beside it: the player's company and the turn
     EXPECT_EQ(g_pSelSystem, nullptr);
     EXPECT_FALSE(SystemAt(1)->m_bFlags & 1);
-    EXPECT_EQ(PanelText(), "");
+    EXPECT_EQ(PanelText(), "\nYour\nCompany:\n  Human\n  Turn 5\n\nTotal\nCompanies:\n  2");
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 30].m_ch, ' ');
     MapDoubleClick();  // nothing selected: nothing happens
     EXPECT_EQ(g_viewMode, VIEW_GALAXY);
+    EnterSystem(0);  // the system map carries the system's name
+    GameScreenUpdate();
+    EXPECT_EQ(Row(SystemAt(0)->m_pMap, 1, 0, 5), "Testa");
 }
 
 TEST_F(Maps, OnlySeenPlanetsAreClickedAndOnlyThePlayersOfferTheBuildButtons)

@@ -446,9 +446,39 @@ static void ShowVictory(void)
 
 // The world's drawing, fleet and turn hooks and the panel list's clicks lead here while a game is
 // on show, whoever started it.
+// The system's name in the top-left corner of the part of its map on show.
+static void DrawSystemName(System *pSystem)
+{
+    if (!pSystem->m_pName || !pSystem->m_pName[0])
+        return;
+    Coord at = {1, 0};
+    if (g_pMainView && g_pMainView->m_pContent == pSystem->m_pMap)
+        at = Coord{g_pMainView->m_nScrollX + 1, g_pMainView->m_nScrollY};
+    DrawText(pSystem->m_pName, 0x0F, pSystem->m_pMap, &at);
+}
+
+void ShowCompanyPanel(void)
+{
+    Company *pPlayer = g_pUniverse ? PlayerCompany() : nullptr;
+    if (!pPlayer)
+        return;
+    char text[256];
+    snprintf(text, sizeof text, "Your Company:\n  %s\n  Turn %d\n\nTotal Companies:\n  %d", pPlayer->m_pName,
+             g_pUniverse->m_iTurn + 1, g_pUniverse->m_cCompany);
+    ShowPanelText(text);
+}
+
+// After a turn the galaxy is redrawn, and a galaxy with nothing selected shows the new turn.
+static void TurnDone(Universe *pUniverse)
+{
+    UniverseDraw(pUniverse);
+    if (g_viewMode == VIEW_GALAXY && !g_pSelSystem)
+        ShowCompanyPanel();
+}
+
 static void HookGameScreen(void)
 {
-    static const TurnHooks s_turnHooks = {SystemDrawMap, UniverseDraw, ShowDefeat, ShowVictory};
+    static const TurnHooks s_turnHooks = {SystemDrawMap, TurnDone, ShowDefeat, ShowVictory};
     TurnSetHooks(&s_turnHooks);
     PlanetSetSelectedDisplay(ShowSelectedPlanet);
     FleetSetSelectedDisplay(ShowSelectedFleet);
@@ -483,6 +513,7 @@ void GameScreenUpdate(void)
         if (g_pSelSystem && g_pSelSystem->m_pMap) {
             FillSurface(g_pSelSystem->m_pMap, MAP_BACKGROUND);
             SystemDrawMap(g_pSelSystem);
+            DrawSystemName(g_pSelSystem);
         }
         // The panel was cleared; unless drawing a selected object showed its panel again, its
         // buttons and list go too. (Taking them away and giving them straight back would lose a
@@ -707,8 +738,10 @@ void MapClick(int x, int y, int *pbDragging)
                 pSystem->m_bFlags &= (uint8_t)~1;
             }
         }
-        if (!pHit)
+        if (!pHit) {
             g_pSelSystem = nullptr;
+            ShowCompanyPanel();
+        }
         UniverseDraw(g_pUniverse);
         break;
     }

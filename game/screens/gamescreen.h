@@ -44,6 +44,9 @@ void ZoomOut(void);
 void ZoomOutButton(Button *pButton);
 // Shows the galaxy where the player left it; the first time, with the player's home in the middle.
 void ShowGalaxy(void);
+// The side panel of the galaxy with nothing selected: the player's company, the turn, the count
+// of companies.
+void ShowCompanyPanel(void);
 // The Home and H keys: the player's home system, centred on the home planet, from any view.
 void GoHome(void);
 
