@@ -36,5 +36,5 @@ void DestroyDialog(Dialog **ppDialog);
 
 /* Running. */
 // Runs the modal loop and returns the chosen button (null if the update function ended the
-// dialog with an index that names no button).
+// dialog with an index that names no button, or a fresh press of Escape closed it).
 Button *RunDialog(Dialog *pDialog);
