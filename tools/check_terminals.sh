@@ -48,7 +48,6 @@ tmux_click() {
 }
 tmux_key() { tmux send-keys -t "$SESSION" "$1"; }
 
-XWIN=""
 xterm_show() {
     rm -f "$WORK/print"
     # Media copy (ESC [ i), written to the game's terminal, makes xterm print its screen.
@@ -68,7 +67,8 @@ xterm_click() {
     sleep 0.05
     xdotool mouseup 1 2>/dev/null
 }
-xterm_key() { xdotool key --window "$XWIN" "$1" 2>/dev/null; }
+# With no window manager the keyboard follows the pointer, which the clicks left over xterm.
+xterm_key() { xdotool key "$1" 2>/dev/null; }
 
 # Waits up to 10 s until the screen shows the text.
 wait_for() {
@@ -87,14 +87,15 @@ locate() {
     prefix=$($SHOW | sed -n "$((AT_Y + 1))p" | awk -v t="$1" '{ print substr($0, 1, index($0, t) - 1) }')
     AT_X=$(printf '%s' "$prefix" | LC_ALL=C.UTF-8 wc -m)
 }
-fail() { echo "  FAIL: $1"; FAILED=1; }
+fail() { echo "  FAIL: $1"; FAILED=1; THIS_FAILED=1; }
 
 play() {
     name=$1
+    THIS_FAILED=0
     rm -f "$WORK/status" "$WORK/stty"
     wait_for "NEW GAME" || { fail "$name: no main menu"; return; }
     locate "NEW GAME" && $CLICK $((AT_X + 3)) "$AT_Y"
-    wait_for "End Turn" || { fail "$name: NEW GAME did not start a game"; return; }
+    wait_for "End Turn" || { fail "$name: NEW GAME did not start a game"; $SHOW | sed -n 15,30p >&2; return; }
     sleep 1
     # H zooms into the home system, centred on the home planet; a double click on that planet
     # zooms into it, where its build buttons stay after the button is let go.
@@ -119,7 +120,7 @@ play() {
     printf '%s\n' "$after" | grep -q "shell is back" || fail "$name: the shell's line is not shown"
     printf '%s\n' "$after" | grep -q -e "End Turn" -e "Zoom Out" -e "QUIT GAME" -e "═══" &&
         fail "$name: part of the game's screen stayed"
-    [ "$FAILED" = 0 ] && echo "  ok: $name"
+    [ "$THIS_FAILED" = 0 ] && echo "  ok: $name"
 }
 
 check_tmux() {
@@ -145,16 +146,16 @@ check_xterm() {
     command -v xterm >/dev/null && command -v Xvfb >/dev/null && command -v xdotool >/dev/null ||
         { echo "xterm: xterm, Xvfb or xdotool not installed, skipped"; return; }
     echo "xterm $(xterm -version) under Xvfb"
-    display=":$((90 + $$ % 100))"
-    Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and names it, so no one else's X server is touched.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$WORK/display" >/dev/null 2>&1 &
     XVFB_PID=$!
-    sleep 1
-    DISPLAY=$display xterm -geometry 80x50 -xrm 'XTerm*allowSendEvents: true' \
+    for _ in $(seq 50); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+    display=":$(cat "$WORK/display")"
+    DISPLAY=$display xterm -geometry 80x50 \
         -xrm "XTerm*printerCommand: cat > $WORK/print" -xrm 'XTerm*printAttributes: 0' -e "$WORK/play.sh" 2>/dev/null &
     XTERM_PID=$!
     sleep 2
     export DISPLAY=$display
-    XWIN=$(xdotool search --onlyvisible --class xterm 2>/dev/null | head -1)
     SHOW=xterm_show CLICK=xterm_click KEY=xterm_key
     play xterm
     kill "$XTERM_PID" "$XVFB_PID" 2>/dev/null
