@@ -3,6 +3,8 @@
 // application keypad, no autowrap and no cursor; whatever the program prints meanwhile goes to a
 // capture file and is shown after the screen is left. The terminal is given back on every way
 // out: LeaveScreen, exit(), a failed assertion, fatal signals; Ctrl-Z suspends and resumes it.
+// While the terminal is smaller than the frame it shows a notice of both sizes instead, and the
+// input that arrives meanwhile is dropped.
 // main installs TerminalBackend() with PlatformInstall; nothing else calls this module.
 #pragma once
 
