@@ -14,6 +14,7 @@ static std::deque<PlatformInputRecord> s_input;
 static std::deque<HeadlessFrame> s_frames;  // newest at the back
 static int s_frameCount = 0;
 static uint32_t s_clock = 0;
+static int s_sleeps = 0;  // Sleep calls: each one a wake-up of the process
 static std::string s_answer;
 static size_t s_answerPos = 0;
 static int s_fullScreen = 0;
@@ -98,7 +99,11 @@ static int ReadInput(PlatformInputRecord *pRecord)
 }
 
 static uint32_t Milliseconds(void) { return s_clock; }
-static void Sleep(uint32_t ms) { s_clock += ms; }
+static void Sleep(uint32_t ms)
+{
+    s_clock += ms;
+    s_sleeps++;
+}
 
 static const PlatformBackend s_headlessBackend = {
     GetConsoleSize, RequestConsoleSize, ReadAnswerChar, EnterScreen, SetTitle, IsFullScreen,
@@ -117,6 +122,7 @@ void HeadlessInstall(int cols, int rows)
     s_frames.clear();
     s_frameCount = 0;
     s_clock = 0;
+    s_sleeps = 0;
     s_answer.clear();
     s_answerPos = 0;
     s_fullScreen = 0;
@@ -207,6 +213,7 @@ void HeadlessWheel(int x, int y, int delta)
 /* What the game did. */
 
 uint32_t HeadlessClock(void) { return s_clock; }
+int HeadlessSleepCount(void) { return s_sleeps; }
 void HeadlessSetClock(uint32_t ms) { s_clock = ms; }
 int HeadlessFrameCount(void) { return s_frameCount; }
 

@@ -59,6 +59,7 @@ void HeadlessWheel(int x, int y, int delta);
 
 /* What the game did. */
 uint32_t HeadlessClock(void);
+int HeadlessSleepCount(void);           // Sleep calls since HeadlessInstall
 void HeadlessSetClock(uint32_t ms);
 int HeadlessFrameCount(void);           // frames presented since HeadlessInstall
 // A recent frame: 0 the last one, 1 the one before, ... null when there is none that far back.

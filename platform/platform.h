@@ -42,6 +42,8 @@ enum {
     PLATFORM_VK_NUMPAD4 = 100,
     PLATFORM_VK_NUMPAD6 = 102,
     PLATFORM_VK_NUMPAD8 = 104,
+    PLATFORM_VK_F10 = 121,     // opens the in-game menu too: no terminal holds it back as it may Escape
+    PLATFORM_VK_HOME = 36,
 };
 
 struct PlatformInputRecord {

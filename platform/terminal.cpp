@@ -19,6 +19,7 @@
 #include "platform/terminal_output.h"
 
 static const size_t TERMINAL_READ_AHEAD_RECORDS = 256;  // records waiting before input is left unread
+static const size_t TERMINAL_READ_AHEAD_LIMIT = 4096;   // even to finish a sequence begun
 
 static const char s_titlePush[] = "\x1b[22;0t";
 static const char s_titlePop[] = "\x1b[23;0t";
@@ -48,6 +49,7 @@ static char s_altStack[65536];
 static TerminalScreen s_screen;
 static TerminalInputParser s_parser;
 static int s_termCols = 0, s_termRows = 0;
+static int s_frameCols = 0, s_frameRows = 0;  // the last frame's size: a smaller terminal shows a notice
 static std::string s_frameBytes;
 
 /* Async-signal-safe helpers: used by the handlers as well as the normal paths. */
@@ -423,6 +425,7 @@ static int EnterScreen(const char **ppCall)
     WriteString(s_ttyFd, g_terminalEnterModes);
     MeasureTerminal();
     TerminalScreenInit(&s_screen);
+    s_frameCols = s_frameRows = 0;
     TerminalInputInit(&s_parser);
     sigprocmask(SIG_SETMASK, &oldMask, nullptr);
     return 0;
@@ -465,6 +468,8 @@ static void Present(const PlatformCell *pCells, int cols, int rows)
     }
     s_frameBytes.clear();
     TerminalRenderFrame(&s_screen, pCells, cols, rows, s_termCols, s_termRows, &s_frameBytes);
+    s_frameCols = cols;
+    s_frameRows = rows;
     if (!s_frameBytes.empty())
         WriteAll(s_ttyFd, s_frameBytes.data(), s_frameBytes.size());
 }
@@ -484,22 +489,46 @@ static uint32_t Milliseconds(void)
     return (uint32_t)ms;
 }
 
+// Nonzero while bytes wait in the terminal.
+static bool TerminalHasInput(void)
+{
+    struct pollfd pfd = {s_inFd, POLLIN, 0};
+    return poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN);
+}
+
 static int ReadInput(PlatformInputRecord *pRecord)
 {
     if (!s_active || s_suspended)
         return 0;
     uint32_t now = Milliseconds();
     // The game takes one record a frame. Input beyond what it has yet to take waits in the
-    // terminal, so that a flood (a long paste, a stream of mouse reports) cannot pile up here.
-    struct pollfd pfd = {s_inFd, POLLIN, 0};
-    if (s_parser.m_records.size() < TERMINAL_READ_AHEAD_RECORDS && poll(&pfd, 1, 0) > 0 &&
-        (pfd.revents & POLLIN)) {
+    // terminal, so that a flood (a long paste, a stream of keys) cannot pile up here; but a
+    // sequence begun is read on to its end, up to a hard limit.
+    size_t queued = s_parser.m_records.size();
+    bool more = TerminalHasInput();
+    if (more && (queued < TERMINAL_READ_AHEAD_RECORDS ||
+                 (!s_parser.m_pending.empty() && queued < TERMINAL_READ_AHEAD_LIMIT))) {
         char buf[4096];
         ssize_t n = read(s_inFd, buf, sizeof buf);
         if (n > 0)
             TerminalInputFeed(&s_parser, buf, (size_t)n, now);
+        more = TerminalHasInput();
     }
-    TerminalInputTick(&s_parser, now);
+    // An ESC is the Escape key only once the terminal has nothing more to give: while bytes wait
+    // there, they may be the rest of its sequence.
+    if (!more)
+        TerminalInputTick(&s_parser, now);
+    // Behind the too-small notice the player sees no game, so nothing reaches it. A resize not
+    // yet presented counts already: the click that follows it is meant for what comes back.
+    if (s_resized)
+        MeasureTerminal();
+    PlatformInputRecord rec;
+    if (s_termCols < s_frameCols || s_termRows < s_frameRows) {
+        while (TerminalInputPop(&s_parser, &rec)) {
+        }
+        s_parser.m_haveLeftPress = 0;  // nor may a click there make the next one a double click
+        return 0;
+    }
     return TerminalInputPop(&s_parser, pRecord);
 }
 
@@ -517,3 +546,34 @@ static const PlatformBackend s_terminalBackend = {
 };
 
 const PlatformBackend *TerminalBackend(void) { return &s_terminalBackend; }
+
+// Terminals that are known not to give what the game needs: mouse reports with coordinates past
+// column 95 (SGR), the sixteen background colours and a screen of its own to give back.
+static const struct {
+    const char *m_pName;
+    const char *m_pLacks;
+} s_lackingTerminals[] = {
+    {"linux", "no SGR mouse reports, no bright backgrounds and no alternate screen"},
+    {"cons25", "no SGR mouse reports, no bright backgrounds and no alternate screen"},
+    {"pcansi", "no mouse reports and no bright backgrounds"},
+    {"ansi", "no mouse reports and no bright backgrounds"},
+    {"dumb", "no cursor movement, no colours and no mouse reports"},
+    {"vt52", "no colours and no mouse reports"},
+    {"vt100", "no colours and no mouse reports"},
+    {"vt102", "no colours and no mouse reports"},
+    {"vt220", "no colours and no mouse reports"},
+    {"sun", "no mouse reports and no bright backgrounds"},
+    {"wsvt25", "no mouse reports and no bright backgrounds"},
+};
+
+const char *TerminalLacks(const char *pTerm)
+{
+    if (pTerm == nullptr)
+        return nullptr;
+    for (const auto &t : s_lackingTerminals) {
+        size_t n = strlen(t.m_pName);
+        if (strncmp(pTerm, t.m_pName, n) == 0 && (pTerm[n] == '\0' || pTerm[n] == '-'))
+            return t.m_pLacks;
+    }
+    return nullptr;
+}

@@ -1,5 +1,6 @@
 #include "platform/terminal_input.h"
 
+#include <algorithm>
 #include <cstring>
 
 enum {
@@ -25,6 +26,7 @@ void TerminalInputInit(TerminalInputParser *pParser)
     pParser->m_pending.clear();
     pParser->m_pendingSince = 0;
     pParser->m_skipping = 0;
+    pParser->m_inPaste = 0;
     pParser->m_records.clear();
     pParser->m_buttons = 0;
     pParser->m_x = 0;
@@ -97,27 +99,26 @@ static void MouseReport(TerminalInputParser *pParser, int code, int x, int y, bo
     rec.m_kind = PLATFORM_RECORD_MOUSE;
     rec.m_x = x < 0 ? 0 : x;
     rec.m_y = y < 0 ? 0 : y;
-    if (wheel) {
+    // The motion bit decides first: some terminals (rxvt-unicode) report button-less motion with
+    // the last wheel's bits still set (97), and before any click as a press of "no button" (31).
+    if (motion || (low == 3 && !wheel && !x10 && !sgrRelease)) {
+        // Motion with no button held says that a release was lost (say, outside the window):
+        // drop the stale buttons rather than keep dragging.
+        if (low == 3 || wheel)
+            pParser->m_buttons = 0;
+        rec.m_flags = PLATFORM_MOUSE_MOVED;
+        rec.m_buttons = pParser->m_buttons;
+    } else if (wheel) {
         if (low >= 2 || sgrRelease)  // sideways wheels are not the console's wheel
             return;
         int16_t delta = low == 0 ? 120 : -120;
         rec.m_flags = PLATFORM_MOUSE_WHEELED;
         rec.m_buttons = ((uint32_t)(uint16_t)delta << 16) | pParser->m_buttons;
-    } else if (motion) {
-        // Motion with no button held says that a release was lost (say, outside the window):
-        // drop the stale buttons rather than keep dragging.
-        if (low == 3)
-            pParser->m_buttons = 0;
-        rec.m_flags = PLATFORM_MOUSE_MOVED;
-        rec.m_buttons = pParser->m_buttons;
     } else if (sgrRelease) {
         pParser->m_buttons &= low == 3 ? 0u : ~s_buttonBit[low];
         rec.m_buttons = pParser->m_buttons;
     } else if (low == 3) {
-        // A release without a button: X10 does not say which one went up. In SGR a press never
-        // carries 3, so this is a malformed report and means nothing.
-        if (!x10)
-            return;
+        // An X10 release does not say which button went up.
         pParser->m_buttons = 0;
         rec.m_buttons = 0;
     } else {
@@ -140,7 +141,15 @@ static void MouseReport(TerminalInputParser *pParser, int code, int x, int y, bo
     }
     pParser->m_x = rec.m_x;
     pParser->m_y = rec.m_y;
-    pParser->m_records.push_back(rec);
+    // Moving the mouse must never build a backlog: motion that follows motion with the same
+    // buttons only moves the pointer on.
+    std::deque<PlatformInputRecord> &records = pParser->m_records;
+    if (rec.m_flags == PLATFORM_MOUSE_MOVED && !records.empty() &&
+        records.back().m_kind == PLATFORM_RECORD_MOUSE && records.back().m_flags == PLATFORM_MOUSE_MOVED &&
+        records.back().m_buttons == rec.m_buttons)
+        records.back() = rec;
+    else
+        records.push_back(rec);
 }
 
 // "<b;x;y" with the final M (press, motion, wheel) or m (release); coordinates count from 1.
@@ -188,10 +197,17 @@ static void CsiKey(TerminalInputParser *pParser, const char *pParams, size_t len
     int n = 0;
     for (size_t i = 0; i < len && pParams[i] >= '0' && pParams[i] <= '9' && n < 1000; i++)
         n = n * 10 + (pParams[i] - '0');
-    // The editing keys above the arrows, in both numberings terminals use.
+    if (n == TERMINAL_PASTE_BEGIN) {
+        pParser->m_inPaste = 1;
+        return;
+    }
+    // The editing keys above the arrows, in both numberings terminals use, and the function keys.
     static const struct { int m_n; uint32_t m_vk; } s_tildeKeys[] = {
         {1, VK_HOME}, {2, VK_INSERT}, {3, VK_DELETE}, {4, VK_END},
         {5, VK_PRIOR}, {6, VK_NEXT}, {7, VK_HOME}, {8, VK_END},
+        {11, VK_F1}, {12, VK_F1 + 1}, {13, VK_F1 + 2}, {14, VK_F1 + 3}, {15, VK_F1 + 4},
+        {17, VK_F1 + 5}, {18, VK_F1 + 6}, {19, VK_F1 + 7}, {20, VK_F1 + 8}, {21, PLATFORM_VK_F10},
+        {23, VK_F1 + 10}, {24, VK_F1 + 11},
     };
     for (const auto &key : s_tildeKeys) {
         if (key.m_n == n) {
@@ -280,12 +296,38 @@ static size_t ParseEscape(TerminalInputParser *pParser, const std::string &buf, 
     return j + 1 - i;
 }
 
+// Skips pasted text from buf[i] up to and with the end-of-paste mark. Returns where reading goes
+// on; when the mark has not come yet, the bytes that may be its start stay pending.
+static size_t SkipPaste(TerminalInputParser *pParser, const std::string &buf, size_t i)
+{
+    static const char s_pasteEnd[] = "\x1b[201~";
+    const size_t markLen = sizeof s_pasteEnd - 1;
+    size_t at = buf.find(s_pasteEnd, i);
+    if (at != std::string::npos) {
+        pParser->m_inPaste = 0;
+        return at + markLen;
+    }
+    size_t keep = std::min(markLen - 1, buf.size() - i);
+    while (keep > 0 && buf.compare(buf.size() - keep, keep, s_pasteEnd, keep) != 0)
+        keep--;
+    return buf.size() - keep;
+}
+
 // Parses all complete input in the pending bytes; an unfinished escape sequence stays pending.
 static void ParsePending(TerminalInputParser *pParser, uint32_t now)
 {
     const std::string &buf = pParser->m_pending;
     size_t i = 0;
     while (i < buf.size()) {
+        if (pParser->m_inPaste) {
+            size_t next = SkipPaste(pParser, buf, i);
+            if (pParser->m_inPaste) {
+                i = next;
+                break;
+            }
+            i = next;
+            continue;
+        }
         unsigned char c = (unsigned char)buf[i];
         if (pParser->m_skipping) {
             if (c >= 0x20 && c <= 0x7E) {
@@ -322,6 +364,13 @@ void TerminalInputFeed(TerminalInputParser *pParser, const char *pBytes, size_t 
 
 void TerminalInputTick(TerminalInputParser *pParser, uint32_t now)
 {
+    // A paste whose end mark never came is over once the terminal has been quiet for a while.
+    if (pParser->m_inPaste) {
+        if (now - pParser->m_pendingSince < TERMINAL_PASTE_QUIET_MS)
+            return;
+        pParser->m_inPaste = 0;
+        pParser->m_pending.clear();
+    }
     // What stays pending always starts with ESC. Once nothing has followed it for the timeout,
     // that ESC was the Escape key and whatever came with it is read on its own.
     while (!pParser->m_pending.empty() &&

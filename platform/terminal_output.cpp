@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/cp437.h"
 
 const char g_terminalEnterModes[] =
-    "\x1b[?1049h\x1b[?25l\x1b[?7l\x1b[?1000h\x1b[?1002h\x1b[?1003h\x1b[?1006h\x1b=";
+    "\x1b[?1049h\x1b[?25l\x1b[?7l\x1b[?1000h\x1b[?1002h\x1b[?1003h\x1b[?1006h\x1b[?2004h\x1b=";
 const char g_terminalLeaveModes[] =
-    "\x18\x1b[0m\x1b>\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l\x1b[?7h\x1b[?25h\x1b[?1049l";
+    "\x18\x1b[0m\x1b>\x1b[?2004l\x1b[?1006l\x1b[?1003l\x1b[?1002l\x1b[?1000l\x1b[?7h\x1b[?25h"
+    "\x1b[H\x1b[2J\x1b[?1049l";
 
 // Console colour bits (blue 1, green 2, red 4) to the ANSI order (red 1, green 2, blue 4).
 static int ConsoleToAnsi(int colour)
@@ -47,6 +49,9 @@ void TerminalScreenInit(TerminalScreen *pScreen)
     pScreen->m_cols = 0;
     pScreen->m_rows = 0;
     pScreen->m_cells.clear();
+    pScreen->m_notice = 0;
+    pScreen->m_needCols = 0;
+    pScreen->m_needRows = 0;
     TerminalScreenInvalidate(pScreen);
 }
 
@@ -83,9 +88,55 @@ static void DrawCell(TerminalScreen *pScreen, int x, int y, PlatformCell cell, s
         pScreen->m_cursorX = -1;
 }
 
+// One line of the notice, centred on its row and cut to the terminal's width.
+static void AppendNoticeLine(const char *pText, int row, int termCols, std::string *pOut)
+{
+    int len = (int)strlen(pText);
+    int shown = std::min(len, termCols);
+    char buf[32];
+    snprintf(buf, sizeof buf, "\x1b[%d;%dH", row + 1, (termCols - shown) / 2 + 1);
+    pOut->append(buf);
+    pOut->append(pText, (size_t)shown);
+}
+
+// In place of a frame that does not fit: the size the terminal has and the size the game needs,
+// centred, and not one cell beyond the terminal's edge.
+static void RenderNotice(TerminalScreen *pScreen, int cols, int rows, int termCols, int termRows, std::string *pOut)
+{
+    if (pScreen->m_notice && pScreen->m_valid && pScreen->m_cols == termCols && pScreen->m_rows == termRows &&
+        pScreen->m_needCols == cols && pScreen->m_needRows == rows)
+        return;
+    char lines[3][64];
+    snprintf(lines[0], sizeof lines[0], "This terminal is %dx%d.", termCols, termRows);
+    snprintf(lines[1], sizeof lines[1], "Vostrel needs %dx%d.", cols, rows);
+    snprintf(lines[2], sizeof lines[2], "Please enlarge it.");
+    pOut->append("\x1b[0m\x1b[2J");
+    int first = (termRows - 3) / 2;
+    for (int i = 0; i < 3; i++) {
+        if (first + i >= 0 && first + i < termRows)
+            AppendNoticeLine(lines[i], first + i, termCols, pOut);
+    }
+    TerminalScreenInvalidate(pScreen);
+    pScreen->m_valid = 1;  // as a notice: the next frame that fits repaints everything
+    pScreen->m_notice = 1;
+    pScreen->m_cols = termCols;
+    pScreen->m_rows = termRows;
+    pScreen->m_needCols = cols;
+    pScreen->m_needRows = rows;
+}
+
 void TerminalRenderFrame(TerminalScreen *pScreen, const PlatformCell *pCells, int cols, int rows,
                          int termCols, int termRows, std::string *pOut)
 {
+    if (termCols < cols || termRows < rows) {
+        if (termCols > 0 && termRows > 0)
+            RenderNotice(pScreen, cols, rows, termCols, termRows, pOut);
+        return;
+    }
+    if (pScreen->m_notice) {
+        pScreen->m_notice = 0;
+        pScreen->m_valid = 0;
+    }
     int w = std::max(0, std::min(cols, termCols));
     int h = std::max(0, std::min(rows, termRows));
     if (w != pScreen->m_cols || h != pScreen->m_rows) {
@@ -95,6 +146,9 @@ void TerminalRenderFrame(TerminalScreen *pScreen, const PlatformCell *pCells, in
         pScreen->m_valid = 0;
     }
     bool repaintAll = !pScreen->m_valid;
+    // An idle game presents the same frame sixty times a second: one comparison says so.
+    if (!repaintAll && w == cols && memcmp(pScreen->m_cells.data(), pCells, (size_t)w * (size_t)h * sizeof(PlatformCell)) == 0)
+        return;
     if (repaintAll) {
         // Clear in the default colours so that a larger terminal shows nothing beside the frame.
         pOut->append("\x1b[0m\x1b[2J");

@@ -16,14 +16,19 @@ struct TerminalScreen {
     int m_valid;                         // 0: the next frame clears and repaints everything
     int m_cursorX, m_cursorY;            // where the cursor stands; -1 when unknown
     int m_attr;                          // the attribute the terminal draws with; -1 when unknown
+    int m_notice;                        // the terminal shows the too-small notice, not a frame
+    int m_needCols, m_needRows;          // the frame size that notice asks for
 };
 
 /* Terminal modes. */
 // Entering: alternate screen, cursor hidden, autowrap off, mouse reports on any motion with SGR
-// coordinates (1000 and 1002 first, for terminals that stop short of 1003), application keypad.
+// coordinates (1000 and 1002 first, for terminals that stop short of 1003), bracketed paste (so a
+// paste can be told from typing), application keypad.
 extern const char g_terminalEnterModes[];
 // Leaving: the same undone in reverse, colours reset first. It begins with CAN, which ends any
-// escape sequence a frame write was cut off in (a signal can arrive in the middle of one).
+// escape sequence a frame write was cut off in (a signal can arrive in the middle of one). The
+// screen is cleared before the alternate screen is left: a terminal that ignores the switch (GNU
+// screen with altscreen off) would otherwise keep the last frame under the shell.
 extern const char g_terminalLeaveModes[];
 
 /* Colours. */
@@ -41,7 +46,8 @@ void TerminalScreenInit(TerminalScreen *pScreen);
 void TerminalScreenInvalidate(TerminalScreen *pScreen);
 
 // Appends to *pOut the bytes that show the frame (cols x rows cells, row-major) on a terminal of
-// termCols x termRows, clipped to the part that fits, and records it as shown. An unchanged frame
-// appends nothing.
+// termCols x termRows and records it as shown. An unchanged frame appends nothing. A terminal
+// smaller than the frame gets, in its place, a centred notice of the size it has and the size it
+// needs, written within its own edges; the first frame that fits again repaints everything.
 void TerminalRenderFrame(TerminalScreen *pScreen, const PlatformCell *pCells, int cols, int rows,
                          int termCols, int termRows, std::string *pOut);

@@ -72,6 +72,22 @@ TEST(Dialog, ANullPositionCentresTheFrameAndTheUpdatesResultEndsIt)
     EXPECT_EQ(SurfaceBytes(g_pScreen), d.screenBefore);
 }
 
+// Escape closes a dialog with no button, as its DONE, CANCEL or EXIT would; the Escape that
+// opened it (still the last record when it starts) does not.
+TEST(Dialog, AFreshEscapeClosesItWithNoButton)
+{
+    TestDialog d(&s_at, StopAfterFrames, 100);
+    g_inputState = InputState{INPUT_KIND_KEY, 0, 0, PLATFORM_VK_ESCAPE, 0};
+    EXPECT_EQ(RunDialog(d.pDialog), nullptr);
+    EXPECT_EQ(s_framesLeft, 0);  // it ran until its update ended it
+    s_framesLeft = 100;
+    HeadlessPressKey(PLATFORM_VK_ESCAPE);
+    HeadlessPressKey(PLATFORM_VK_ESCAPE);
+    EXPECT_EQ(RunDialog(d.pDialog), nullptr);
+    EXPECT_GT(s_framesLeft, 90);  // closed by the second press at once
+    EXPECT_EQ(SurfaceBytes(g_pScreen), d.screenBefore);
+}
+
 TEST(Dialog, ReleasingOutsideTheFrameCancelsThePress)
 {
     TestDialog d(&s_at, StopAfterFrames, 200);

@@ -26,13 +26,17 @@ TEST_F(Maps, AGalaxyClickSelectsTheSystemUnderItAndWarpLinesLeaveOnlyTheSelected
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 30].m_attr, 0x0F);
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 50].m_attr, 0xE0);  // the selected icon, inverted
     EXPECT_EQ(SystemAt(1)->m_pIcon->m_pCells[0].m_attr, 0x0E);  // and the icon itself is as it was
-    Click(55, 24);  // just beside it
+    g_pUniverse->m_iTurn = 4;  // four turns played: the fifth is on
+    Click(55, 24);  // just beside it: the player's company and the turn
     EXPECT_EQ(g_pSelSystem, nullptr);
     EXPECT_FALSE(SystemAt(1)->m_bFlags & SYSTEM_SELECTED);
-    EXPECT_EQ(PanelText(), "");
+    EXPECT_EQ(PanelText(), "\nYour\nCompany:\n  Human\n  Turn 5\n\nTotal\nCompanies:\n  2");
     EXPECT_EQ(pGalaxy->m_pCells[20 * 100 + 30].m_ch, ' ');
     MapDoubleClick();  // nothing selected: nothing happens
     EXPECT_EQ(g_viewMode, VIEW_GALAXY);
+    EnterSystem(0);  // the system map carries the system's name
+    GameScreenUpdate();
+    EXPECT_EQ(Row(SystemAt(0)->m_pMap, 1, 0, 5), "Testa");
 }
 
 TEST_F(Maps, OnlySeenPlanetsAreClickedAndOnlyThePlayersOfferTheBuildButtons)
@@ -151,6 +155,12 @@ TEST_F(MapDrags, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrA
     Release();
     EXPECT_EQ(pHold->m_eState, FLEET_LAUNCH);
     EXPECT_EQ(pHold->m_pTargetPlanet, PlanetAt(0, 1));
+    // The order that stands is told once, as the button comes up.
+    int before = MessageCount();
+    GameScreenUpdate();
+    GameScreenUpdate();
+    ASSERT_EQ(MessageCount(), before + 1);
+    EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pHold->m_iId) + " is on its way to " + PlanetAt(0, 1)->m_pName + ".");
 }
 
 TEST_F(MapDrags, OverSpaceTheLineIsLengthenedAndEveryFrameOfTheDragGivesTheOrderAgain)
@@ -237,6 +247,7 @@ TEST_F(MapDrags, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTh
     g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);  // "  RECALL    "
     EXPECT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 0));
     EXPECT_EQ(pFleet->m_eState, FLEET_LAUNCH);
+    EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pFleet->m_iId) + " is returning home to " + PlanetAt(0, 0)->m_pName + ".");
     pFleet->m_pHomePlanet = PlanetAt(1, 0);
     g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
     EXPECT_EQ(LastMessage(), "This fleet has no home planet in this system to return to.\n");
@@ -283,6 +294,47 @@ TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEndAndAnUnpairedOneNowhere)
     ZoomOut();  // in the galaxy: nothing
     EXPECT_EQ(g_viewMode, VIEW_GALAXY);
     EXPECT_EQ(g_cBarButtons, 1);
+}
+
+TEST_F(Maps, TheGalaxyOpensOnHomeEachMapKeepsItsPlaceAndHomeLeadsToTheHomePlanet)
+{
+    SystemAt(0)->m_pos = Coord{90, 90};  // the player's home, far from the corner
+    ShowGalaxy();
+    auto inView = [](Coord at) {
+        return g_pMainView->m_nScrollX <= at.m_x && at.m_x < g_pMainView->m_nScrollX + g_pMainView->m_pView->m_nWidth &&
+               g_pMainView->m_nScrollY <= at.m_y && at.m_y < g_pMainView->m_nScrollY + g_pMainView->m_pView->m_nHeight;
+    };
+    EXPECT_TRUE(inView(SystemAt(0)->m_pos)) << g_pMainView->m_nScrollX << "," << g_pMainView->m_nScrollY;
+    EnterSystem(0);
+    EXPECT_TRUE(inView(PlanetAt(0, 0)->m_pos));
+    ScrollHorizontal(g_pMainView, 5 - g_pMainView->m_nScrollX);
+    ScrollVertical(g_pMainView, 7 - g_pMainView->m_nScrollY);
+    ZoomOut();
+    EXPECT_TRUE(inView(SystemAt(0)->m_pos));
+    ScrollHorizontal(g_pMainView, -100);
+    EnterSystem(1);  // another system: its own place
+    ZoomOut();
+    EXPECT_EQ(g_pMainView->m_nScrollX, 0);  // the galaxy where it was left
+    GoHome();
+    EXPECT_EQ(g_viewMode, VIEW_SYSTEM);
+    EXPECT_EQ(g_pSelSystem, SystemAt(0));
+    EXPECT_EQ(g_pMainView->m_pContent, SystemAt(0)->m_pMap);
+    EXPECT_TRUE(inView(PlanetAt(0, 0)->m_pos));
+    EXPECT_EQ(g_cBarButtons, 2);
+}
+
+TEST_F(Maps, AClickAndADoubleClickOnAnUnpairedGateSayOnceThatItLeadsNowhere)
+{
+    EnterSystem(0);
+    g_pMainView->m_nScrollX = 40;  // the unpaired gate at (81, 81) comes into view at (41, 31)
+    g_pMainView->m_nScrollY = 50;
+    HeadlessClick(41, 31);
+    RunScript();
+    int before = MessageCount();
+    HeadlessDoubleClick(41, 31);
+    RunScript();
+    EXPECT_EQ(MessageCount(), before + 1);
+    EXPECT_EQ(g_pSelSystem, SystemAt(0));
 }
 
 }  // namespace

@@ -39,20 +39,23 @@ TEST(PollInput, OneRecordPerPollAKeyReleaseIsNoLongerAKeyAndAWheelKeepsThePositi
     EXPECT_EQ(g_inputState.m_nFlags, 0u);
 }
 
-TEST(FramePacing, AFrameLastsSixteenMillisecondsAndALateOneSkipsToTheNextBoundary)
+TEST(FramePacing, AFrameLastsSixteenMillisecondsInOneSleepAndALateOneSkipsToTheNextBoundary)
 {
     UiHarness ui;
-    // The clock at the frame's start, where it is when the work is done, and after the wait.
-    const uint32_t steps[][3] = {{1000, 1000, 1016},
-                                 {1016, 1016 + 41, 1016 + 48},  // the frames missed are dropped
-                                 {2000, 2016, 2016},            // a deadline met exactly needs no sleep
-                                 {0xFFFFFFF8u, 0xFFFFFFF8u, 8}};  // the clock may wrap around
+    // The clock at the frame's start, where it is when the work is done, after the wait, and the
+    // sleeps taken: one at most, so an idle game wakes once a frame.
+    const uint32_t steps[][4] = {{1000, 1000, 1016, 1},
+                                 {1016, 1016 + 41, 1016 + 48, 1},  // the frames missed are dropped
+                                 {2000, 2016, 2016, 0},            // a deadline met exactly needs no sleep
+                                 {0xFFFFFFF8u, 0xFFFFFFF8u, 8, 1}};  // the clock may wrap around
     for (const auto &s : steps) {
         HeadlessSetClock(s[0]);
         uint32_t deadline = FrameDeadline();
         HeadlessSetClock(s[1]);
+        int sleeps = HeadlessSleepCount();
         FrameWait(deadline);
         EXPECT_EQ(HeadlessClock(), s[2]) << s[0];
+        EXPECT_EQ((uint32_t)(HeadlessSleepCount() - sleeps), s[3]) << s[0];
     }
 }
 

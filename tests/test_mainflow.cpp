@@ -227,12 +227,14 @@ TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
                 EXPECT_TRUE(Shows("Human"));
                 EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
                 EXPECT_EQ(g_viewMode, VIEW_GALAXY);
-                // The galaxy map is the main view: the systems' icons are on screen.
+                // The galaxy map is the main view, scrolled to the player's home: the systems'
+                // icons are on screen where the scroll puts them.
+                int sx = g_pMainView->m_nScrollX, sy = g_pMainView->m_nScrollY;
                 for (int i = 0; i < g_pUniverse->m_cSystem; i++) {
                     System *pSystem = g_pUniverse->m_ppSystem[i];
-                    if (pSystem->m_pos.m_x + 5 < 63 && pSystem->m_pos.m_y + 5 < 40) {
-                        EXPECT_EQ(HeadlessCellAt(pSystem->m_pos.m_x + 2, pSystem->m_pos.m_y + 2).m_ch,
-                                  pSystem->m_pIcon->m_pCells[12].m_ch);
+                    int x = pSystem->m_pos.m_x - sx, y = pSystem->m_pos.m_y - sy;
+                    if (x >= 0 && y >= 0 && x + 5 < 63 && y + 5 < 40) {
+                        EXPECT_EQ(HeadlessCellAt(x + 2, y + 2).m_ch, pSystem->m_pIcon->m_pCells[12].m_ch);
                     }
                 }
             }

@@ -74,10 +74,20 @@ TEST(PlatformInput, ReportsAndKeysBecomeConsoleRecords)
         {"ab", "65 66"},
         // Punctuation, control and non-ASCII bytes give nothing; unknown sequences go whole.
         {"!,.\x01\x02\xc3\xa9", ""},
-        {"\x1b[?25h\x1b[200~x\x1b[15~", "88"},
+        {"\x1b[?25h\x1b[99~x\x1b[16~", "88"},
         // An overlong sequence is noise up to and with its final byte, however it is split.
         {"\x1b[" + std::string(70, '2') + "Ax", "88"},
         {"\x1b[<0;5M\x1b[<;1;1M\x1b[<0;1;1;1M\x1b[<1:1;1M", ""},  // malformed SGR reports
+        // rxvt-unicode's button-less motion: before any click as "no button" (31), after the wheel
+        // with the wheel's bits left on (97). The motion bit decides: neither is the wheel.
+        {Sgr(31, 2, 2) + Sgr(65, 3, 3) + Sgr(97, 4, 3) + Sgr(0, 4, 3), "2,2:0/1 3,3:ff880000/4 4,3:0/1 4,3:1/0"},
+        // Motion after motion with the same buttons only moves the pointer on: no backlog.
+        {Sgr(35, 1, 1) + Sgr(35, 2, 1) + Sgr(35, 3, 1) + Sgr(0, 3, 1) + Sgr(32, 4, 1) + Sgr(32, 5, 1) + Sgr(35, 6, 1),
+         "3,1:0/1 3,1:1/0 5,1:1/1 6,1:0/1"},
+        // Function keys; F10 in the numbering xterm, rxvt-unicode, st, tmux and screen share.
+        {"\x1b[21~\x1b[11~\x1b[24~", "121 112 123"},
+        // A bracketed paste is dropped whole, whatever it holds.
+        {"a\x1b[200~hello\x1b[A\x1b\x1b[<0;1;1M\x1b[20\x1b[201~b", "65 66"},
     };
     for (const auto &c : cases) {
         TerminalInputParser whole, split;  // all in one read, and a byte a read

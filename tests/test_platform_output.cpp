@@ -80,3 +80,39 @@ TEST(PlatformOutput, ColourChangesAndFramesWriteOnlyWhatChanged)
     frame.at(0, 4) = {'y', 0x0C};
     EXPECT_EQ(Render(screen, frame), "\x1b[4;80Hx\x1b[5;1Hy");
 }
+
+// A terminal smaller than the frame shows a centred notice of the size it has and the size it
+// needs, never a cell beyond its edges, and the game comes back whole once it is large enough.
+TEST(PlatformOutput, ATerminalTooSmallForTheFrameShowsANoticeUntilItIsLargeEnough)
+{
+    TerminalScreen screen;
+    TerminalScreenInit(&screen);
+    Frame frame(80, 50);
+    frame.at(79, 49) = {'Z', 0x0C};
+    const struct { int cols, rows; const char *text; } sizes[] = {
+        {60, 30, "This terminal is 60x30."}, {80, 49, "Vostrel needs 80x50."}, {12, 2, "Vostrel need"}};
+    for (const auto &size : sizes) {
+        std::string out;
+        TerminalRenderFrame(&screen, frame.cells.data(), 80, 50, size.cols, size.rows, &out);
+        EXPECT_EQ(out.rfind(CLEAR, 0), 0u) << out;
+        EXPECT_NE(out.find(size.text), std::string::npos) << out;
+        EXPECT_EQ(out.find('Z'), std::string::npos) << out;
+        // Every cursor move lands inside, and no line runs past the right edge.
+        int row = 0, col = 0, moves = 0;
+        for (size_t pos = out.find("\x1b[", 8); pos != std::string::npos; pos = out.find("\x1b[", pos + 1)) {
+            ASSERT_EQ(sscanf(out.c_str() + pos, "\x1b[%d;%dH", &row, &col), 2) << out;
+            size_t end = out.find('H', pos) + 1, next = out.find("\x1b[", end);
+            size_t len = (next == std::string::npos ? out.size() : next) - end;
+            EXPECT_TRUE(row >= 1 && row <= size.rows && col >= 1 && col - 1 + (int)len <= size.cols) << out;
+            moves++;
+        }
+        EXPECT_EQ(moves, std::min(size.rows, 3));
+        std::string again;  // the same notice is not sent twice
+        TerminalRenderFrame(&screen, frame.cells.data(), 80, 50, size.cols, size.rows, &again);
+        EXPECT_EQ(again, "");
+    }
+    std::string out = Render(screen, frame);
+    EXPECT_EQ(out.rfind(CLEAR, 0), 0u);
+    EXPECT_EQ(std::count(out.begin(), out.end(), ' '), 80 * 50 - 1);
+    EXPECT_EQ(out.substr(out.size() - 6), "\x1b[91mZ");
+}

@@ -159,3 +159,102 @@ TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
     for (int fd : {master, slave, report[0], more[1]})
         close(fd);
 }
+
+// Ten thousand motion reports pasted at once: a report cut at a read boundary is read on to its
+// end, never taken for the Escape key and some letters, and the motions merge into a few records
+// that end where the pointer did.
+TEST(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
+{
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    grantpt(master);
+    unlockpt(master);
+    int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    int report[2], go[2];
+    ASSERT_EQ(pipe(report), 0);
+    ASSERT_EQ(pipe(go), 0);
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(slave, STDIN_FILENO);
+        dup2(slave, STDOUT_FILENO);
+        const PlatformBackend *pTerm = TerminalBackend();
+        const char *pCall = "";
+        char byte;
+        if (pTerm->EnterScreen(&pCall) != 0 || write(report[1], "+", 1) != 1 || read(go[0], &byte, 1) != 1)
+            _exit(1);
+        int keys = 0, mice = 0, lastX = -1, lastY = -1;
+        PlatformInputRecord rec;
+        pTerm->ReadInput(&rec);
+        usleep(40000);  // longer than an Escape waits for the rest of its sequence
+        for (uint32_t quietSince = pTerm->Milliseconds(); pTerm->Milliseconds() - quietSince < 300;) {
+            if (!pTerm->ReadInput(&rec)) {
+                usleep(1000);
+                continue;
+            }
+            quietSince = pTerm->Milliseconds();
+            keys += rec.m_kind != PLATFORM_RECORD_MOUSE;
+            mice += rec.m_kind == PLATFORM_RECORD_MOUSE;
+            lastX = rec.m_x;
+            lastY = rec.m_y;
+        }
+        pTerm->LeaveScreen();
+        dprintf(report[1], "keys %d, few %d, last %d,%d\n", keys, mice < 500, lastX, lastY);
+        _exit(0);
+    }
+    close(report[1]);
+    close(go[0]);
+    char byte = 0;
+    ASSERT_EQ(read(report[0], &byte, 1), 1);
+    std::string flood;
+    for (int i = 0; i < 10000; i++)
+        flood += "\x1b[<35;" + std::to_string(i % 80 + 1) + ";" + std::to_string(i % 50 + 1) + "M";
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    size_t sent = 0;
+    bool started = false;
+    char buf[65536];
+    while (sent < flood.size()) {
+        ssize_t n = write(master, flood.data() + sent, flood.size() - sent);
+        if (n > 0)
+            sent += (size_t)n;
+        if (n <= 0 && !started) {  // the terminal is full: the game starts reading
+            ASSERT_EQ(write(go[1], "+", 1), 1);
+            started = true;
+        }
+        while (read(master, buf, sizeof buf) > 0) {  // what the child draws is taken as it comes
+        }
+        if (n <= 0)
+            usleep(500);
+    }
+    if (!started) {
+        ASSERT_EQ(write(go[1], "+", 1), 1);
+    }
+    int status = -1;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        while (read(master, buf, sizeof buf) > 0) {
+        }
+        usleep(1000);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    char line[64] = {};
+    ASSERT_GT(read(report[0], line, sizeof line - 1), 0);
+    EXPECT_EQ(std::string(line), "keys 0, few 1, last 79,49\n");
+    for (int fd : {master, slave, report[0], go[1]})
+        close(fd);
+}
+
+TEST(PlatformTerminal, ATerminalKnownToLackWhatTheGameNeedsIsNamedWithWhatItLacks)
+{
+    const struct { const char *term; const char *lacks; } cases[] = {
+        {"linux", "no SGR mouse reports, no bright backgrounds and no alternate screen"},
+        {"linux-16color", "no SGR mouse reports, no bright backgrounds and no alternate screen"},
+        {"dumb", "no cursor movement, no colours and no mouse reports"},
+        {"vt100", "no colours and no mouse reports"},
+        // Everything else is taken to be xterm-like.
+        {"xterm-256color", nullptr}, {"rxvt-unicode-256color", nullptr}, {"st-256color", nullptr},
+        {"screen", nullptr}, {"tmux-256color", nullptr}, {"linuxish", nullptr}, {"", nullptr}, {nullptr, nullptr}};
+    for (const auto &c : cases) {
+        const char *pLacks = TerminalLacks(c.term);
+        EXPECT_STREQ(pLacks, c.lacks) << (c.term ? c.term : "(none)");
+    }
+}

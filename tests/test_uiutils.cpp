@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/core/messagelog.h"
 #include "game/ui/uiutils.h"
 #include "game/ui/window.h"
 
@@ -139,17 +140,31 @@ TEST(MessageLog, ShortLogsAreCentredMessagesWrapInTheirColoursAndLongLogsShowThe
     EXPECT_EQ(log.ViewRow(7).substr(0, 10), "message 9 ");
 }
 
-TEST(MessageLog, TheContentIsExactlyAsTallAsTheLogAfterManyMessages)
+TEST(MessageLog, ALongGameKeepsTheNewestLinesAndMessagesAndMemoryStaysFlat)
 {
     LogView log;
-    for (int i = 0; i < 5000; i++)
+    for (int i = 0; i < 1000; i++)
         LogViewAppend(log.pView, i % 7 == 0 ? "a message that needs two rows of the log view" : "short", 0x0E);
-    int expected = 1 + 5000 + (5000 + 6) / 7;
-    EXPECT_EQ(log.pView->m_pContent->m_nHeight, expected);
+    int expected = 1 + 1000 + (1000 + 6) / 7;
+    EXPECT_EQ(log.pView->m_pContent->m_nHeight, expected);  // below the limit, every row is kept
     EXPECT_EQ(log.pView->m_nScrollY, expected - 8);
+    EXPECT_EQ(Rows(log.pView->m_pContent)[1].substr(0, 14), "a message that");
+    // Far past the limit the log holds only its newest lines, and they are the newest messages.
+    for (int i = 0; i < 40000; i++)
+        LogViewAppend(log.pView, ("message " + std::to_string(i)).c_str(), 0x0E);
+    int height = log.pView->m_pContent->m_nHeight;
+    EXPECT_TRUE(height > LOG_VIEW_KEPT_LINES && height <= LOG_VIEW_MAX_LINES) << height;
+    EXPECT_EQ(log.pView->m_nScrollY, height - 8);
     Text rows = Rows(log.pView->m_pContent);
-    EXPECT_EQ(rows.back().substr(0, 6), "short ");
-    EXPECT_EQ(rows[1].substr(0, 14), "a message that");
+    EXPECT_EQ(rows.back().substr(0, 14), "message 39999 ");
+    EXPECT_EQ(rows.front().substr(0, 14), "message " + std::to_string(40000 - height) + " ");
+
+    for (int i = 0; i < MESSAGES_KEPT + 500; i++)
+        AddMessage(("report " + std::to_string(i)).c_str(), 0x0F);
+    EXPECT_EQ(MessageCount(), MESSAGES_KEPT);
+    EXPECT_STREQ(MessageText(0), "report 500");
+    EXPECT_STREQ(MessageText(MESSAGES_KEPT - 1), ("report " + std::to_string(MESSAGES_KEPT + 499)).c_str());
+    MessagesClear();
 }
 
 }  // namespace

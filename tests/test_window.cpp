@@ -278,4 +278,24 @@ TEST(GameScreen, TheBarsAndTheViewsAreLaidOutFromTheScreenSizeAndALargerLogIsWid
     }
 }
 
+TEST(GameScreen, TheKeypadScrollsTheMapAsTheArrowsDo)
+{
+    UiHarness ui;
+    Surface *pMap = MarkedContent(100, 80);
+    ui.BuildMainScreen(pMap);
+    const struct { uint32_t key; int dx, dy; } keys[] = {
+        {PLATFORM_VK_RIGHT, 1, 0}, {PLATFORM_VK_NUMPAD6, 1, 0}, {PLATFORM_VK_NUMPAD2, 0, 1},
+        {PLATFORM_VK_DOWN, 0, 1},  {PLATFORM_VK_NUMPAD4, -1, 0}, {PLATFORM_VK_NUMPAD8, 0, -1}};
+    for (const auto &k : keys) {
+        int x = g_pMainView->m_nScrollX, y = g_pMainView->m_nScrollY;
+        HeadlessPressKey(k.key);
+        UpdateWindowManager(&g_eventQueue);  // the key goes down
+        UpdateWindowManager(&g_eventQueue);  // and up
+        EXPECT_EQ(std::make_pair(g_pMainView->m_nScrollX - x, g_pMainView->m_nScrollY - y), std::make_pair(k.dx, k.dy))
+            << k.key;
+    }
+    ui.Shutdown();
+    DestroySurface(&pMap);
+}
+
 }  // namespace

@@ -29,14 +29,17 @@ static Cell *SurfaceCellAt(Surface *pSurface, int x, int y)
 
 /* Surfaces. */
 
-// The cells are left uninitialised: nearly every caller fills or blits over them at once.
+// The cells are left uninitialised: nearly every caller fills or blits over them at once. Memory
+// that runs out stops the program through the assertion, never a write through null.
 Surface *CreateSurface(int x, int y)
 {
     V_ASSERT(x > 0 && y > 0);
     Surface *pSurface = (Surface *)malloc(sizeof(Surface));
+    V_ASSERT(pSurface != NULL);
     pSurface->m_nWidth = x;
     pSurface->m_nHeight = y;
     pSurface->m_pCells = (Cell *)malloc((size_t)x * (size_t)y * sizeof(Cell));
+    V_ASSERT(pSurface->m_pCells != NULL);
     return pSurface;
 }
 
@@ -49,11 +52,17 @@ void DestroySurface(Surface **ppSurface)
     *ppSurface = NULL;
 }
 
+// Every frame fills whole maps: the cells are copied in doubling runs rather than one by one.
 void FillSurface(Surface *pSurface, Cell cell)
 {
     size_t count = (size_t)pSurface->m_nWidth * (size_t)pSurface->m_nHeight;
-    for (size_t i = 0; i < count; i++)
-        pSurface->m_pCells[i] = cell;
+    Cell *pCells = pSurface->m_pCells;
+    pCells[0] = cell;
+    for (size_t done = 1; done < count;) {
+        size_t n = done < count - done ? done : count - done;
+        memcpy(pCells + done, pCells, n * sizeof(Cell));
+        done += n;
+    }
 }
 
 // Destination cells whose source cell would lie outside the source keep what they hold: a
@@ -143,20 +152,26 @@ void BlitSurface(Coord *pPos, Surface *pDest, Surface *pSrc, Cell *pTrans)
     size_t destIndex = (y < 0 ? 0 : (size_t)y * (size_t)dw) + (x < 0 ? 0 : (size_t)x);
 
     for (long long row = 0; row < ch; row++) {
-        for (long long col = 0; col < cw; col++) {
-            const Cell &s = pSrc->m_pCells[srcIndex++];
-            Cell &d = pDest->m_pCells[destIndex++];
-            if (pTrans != NULL && CellsEqual(s, *pTrans))
-                continue;
-            d.m_ch = s.m_ch;
-            // Equal nibbles mean "no box behind me": the glyph takes the background it lands on.
-            if ((s.m_attr >> 4) == (s.m_attr & 0x0F))
-                d.m_attr = (unsigned char)((s.m_attr & 0x0F) | (d.m_attr & 0xF0));
-            else
-                d.m_attr = s.m_attr;
+        const Cell *pS = &pSrc->m_pCells[srcIndex];
+        Cell *pD = &pDest->m_pCells[destIndex];
+        // Equal nibbles mean "no box behind me": the glyph takes the background it lands on.
+        // Written without branches where it can be: the game blits whole maps every frame.
+        auto put = [](Cell s, Cell *pCell) {
+            unsigned char keepBack = (unsigned char)(((s.m_attr >> 4) == (s.m_attr & 0x0F)) ? 0xF0 : 0x00);
+            pCell->m_attr = (unsigned char)((s.m_attr & ~keepBack) | (pCell->m_attr & keepBack));
+            pCell->m_ch = s.m_ch;
+        };
+        if (pTrans == NULL) {
+            for (long long col = 0; col < cw; col++)
+                put(pS[col], &pD[col]);
+        } else {
+            for (long long col = 0; col < cw; col++) {
+                if (!CellsEqual(pS[col], *pTrans))
+                    put(pS[col], &pD[col]);
+            }
         }
-        srcIndex += (size_t)(sw - cw);
-        destIndex += (size_t)(dw - cw);
+        srcIndex += (size_t)sw;
+        destIndex += (size_t)dw;
     }
 }
 

@@ -114,8 +114,8 @@ static long long BytesLeft(void)
 /* Loading. */
 
 // Returns a new surface owned by the caller; any fault ends the program (see FileError).
-// A width or height below 1, or a size whose cells an int cannot index, is reported as
-// "not a valid Vostrel data file": such a size is never a picture.
+// A width or height below 1, or more cells than SURFACE_FILE_MAX_CELLS, is reported as "not a
+// valid Vostrel data file": such a size is never a picture.
 Surface *LoadSurfaceFile(const char *pFileName)
 {
     V_ASSERT(pFileName != NULL);
@@ -149,7 +149,8 @@ Surface *LoadSurfaceFile(const char *pFileName)
     long long width = LineNumber(line);
     ReadContentLine(line);
     long long height = LineNumber(line);
-    if (width < 1 || height < 1 || width > INT_MAX / height)
+    // The bound holds for every kind of file: a pipe cannot be measured before it is read.
+    if (width < 1 || height < 1 || width > SURFACE_FILE_MAX_CELLS / height)
         FileError(FILE_ERROR_NOT_VOSTREL);
 
     // A short file is refused before its claimed size is allocated.

@@ -12,6 +12,7 @@
 enum {
     SURFACE_FILE_VERSION = 1,    // the only version this program reads and writes
     SURFACE_FILE_LINE_MAX = 254, // longest text line kept; the rest of a longer line is skipped
+    SURFACE_FILE_MAX_CELLS = 1 << 20,  // no picture is larger (the screen is 4000 cells)
 };
 
 /* Loading. */

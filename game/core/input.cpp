@@ -12,6 +12,7 @@ static_assert(SameKey(KEY_LEFT, PLATFORM_VK_LEFT) && SameKey(KEY_UP, PLATFORM_VK
               SameKey(KEY_RIGHT, PLATFORM_VK_RIGHT) && SameKey(KEY_DOWN, PLATFORM_VK_DOWN));
 static_assert(SameKey(KEY_NUMPAD2, PLATFORM_VK_NUMPAD2) && SameKey(KEY_NUMPAD4, PLATFORM_VK_NUMPAD4) &&
               SameKey(KEY_NUMPAD6, PLATFORM_VK_NUMPAD6) && SameKey(KEY_NUMPAD8, PLATFORM_VK_NUMPAD8));
+static_assert(SameKey(KEY_HOME, PLATFORM_VK_HOME) && SameKey(KEY_F10, PLATFORM_VK_F10));
 
 InputState g_inputState = {INPUT_KIND_OTHER, 0, 0, 0, 0};
 
@@ -69,10 +70,12 @@ uint32_t FrameDeadline(void) { return PlatformMilliseconds() + FRAME_MS; }
 // Compared as a signed difference, so the clock may wrap around.
 static bool ClockBefore(uint32_t now, uint32_t deadline) { return (int32_t)(now - deadline) < 0; }
 
+// One sleep to the deadline: an idle game wakes once a frame, not once a millisecond.
 void FrameWait(uint32_t deadline)
 {
-    while (ClockBefore(deadline, PlatformMilliseconds()))
+    uint32_t now = PlatformMilliseconds();
+    while (ClockBefore(deadline, now))
         deadline += FRAME_MS;
-    while (ClockBefore(PlatformMilliseconds(), deadline))
-        SleepMs(1);
+    if (ClockBefore(now, deadline))
+        SleepMs(deadline - now);
 }

@@ -39,6 +39,8 @@ enum {
     KEY_NUMPAD4 = 100,
     KEY_NUMPAD6 = 102,
     KEY_NUMPAD8 = 104,
+    KEY_HOME = 36,
+    KEY_F10 = 121,             // opens the in-game menu too: no terminal holds it back as it may Escape
 };
 
 // Every interactive loop runs in frames of this many milliseconds.
@@ -67,6 +69,6 @@ void PollInput(void);
 void SleepMs(uint32_t ms);
 // The frame loop's pacing: a frame's deadline is the clock plus FRAME_MS; FrameWait moves a late
 // deadline on by whole frames until it lies ahead (missed frames are dropped, not made up), then
-// sleeps 1 ms at a time until the clock reaches it.
+// sleeps once until the clock reaches it.
 uint32_t FrameDeadline(void);
 void FrameWait(uint32_t deadline);

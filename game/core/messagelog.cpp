@@ -1,7 +1,7 @@
 #include "game/core/messagelog.h"
 
 #include <string>
-#include <vector>
+#include <deque>
 
 #include "baseutilities/baseassert.h"
 
@@ -10,7 +10,7 @@ struct Message {
     std::string text;
     unsigned char attr;
 };
-std::vector<Message> s_messages;
+std::deque<Message> s_messages;
 MessageListener s_pfnListener = nullptr;
 }  // namespace
 
@@ -18,6 +18,8 @@ void AddMessage(const char *pText, unsigned char attr)
 {
     V_ASSERT(pText != NULL);
     s_messages.push_back({pText, attr});
+    if (s_messages.size() > MESSAGES_KEPT)
+        s_messages.pop_front();
     if (s_pfnListener)
         s_pfnListener(pText, attr);
 }
@@ -37,6 +39,6 @@ unsigned char MessageAttr(int index)
 }
 
 // Releases the storage too, so a test run or a new game leaves nothing behind.
-void MessagesClear(void) { std::vector<Message>().swap(s_messages); }
+void MessagesClear(void) { std::deque<Message>().swap(s_messages); }
 
 void MessageSetListener(MessageListener pfnListener) { s_pfnListener = pfnListener; }

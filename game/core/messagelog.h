@@ -3,10 +3,12 @@
 // arrives here, and tests read the same record.
 #pragma once
 
+enum { MESSAGES_KEPT = 2000 };  // the newest messages kept; older ones are forgotten
+
 // Appends a message in a console attribute (usually the acting company's colour OR 15).
 void AddMessage(const char *pText, unsigned char attr);
 
-/* The record, oldest first, for views and tests. */
+/* The record of the newest MESSAGES_KEPT messages, oldest first, for views and tests. */
 int MessageCount(void);
 const char *MessageText(int index);
 unsigned char MessageAttr(int index);

@@ -60,12 +60,9 @@ void GameStart(Universe *pUniverse)
     for (int i = 0; i < g_pUniverse->m_cSystem; i++)
         SystemDrawMap(g_pUniverse->m_ppSystem[i]);
 
-    char text[256];
-    snprintf(text, sizeof text, "Your Company:\n  %s\n\nTotal Companies:\n  %d",
-             g_pUniverse->m_ppCompany[0]->m_pName, g_pUniverse->m_cCompany);
-    ShowPanelText(text);
+    ShowCompanyPanel();
 
-    SetMainView(g_pUniverse->m_pSurface);
+    ShowGalaxy();
 }
 
 void GameShutdown(void)

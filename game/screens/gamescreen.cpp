@@ -1,5 +1,6 @@
 #include "game/screens/gamescreen.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -355,6 +356,32 @@ void ShowPlanetPanel(Planet *pPlanet)
     }
 }
 
+// Orders are given again on every frame of a drag and the last one stands: what it was is told
+// once, when the button comes up, so that the player has an answer before the turn ends.
+static std::string s_standingOrder;
+
+__attribute__((format(printf, 2, 3))) static void NoteOrder(int refused, const char *pFormat, ...)
+{
+    if (refused)
+        return;
+    char text[160];
+    va_list args;
+    va_start(args, pFormat);
+    vsnprintf(text, sizeof text, pFormat, args);
+    va_end(args);
+    s_standingOrder = text;
+}
+
+static void AnnounceStandingOrder(void)
+{
+    if (s_standingOrder.empty())
+        return;
+    AddMessage(s_standingOrder.c_str(), CompanyMessageAttr(PlayerCompany()));
+    s_standingOrder.clear();
+}
+
+static const char *PlanetName(const Planet *pPlanet) { return pPlanet->m_pName ? pPlanet->m_pName : "a planet"; }
+
 // "  RECALL    " calls the player's fleet on show back to the planet it was made at, as a fleet
 // turned back at a gate is sent home. A fleet that crossed a gate has no home any more.
 static void RecallButton(Button *)
@@ -368,7 +395,8 @@ static void RecallButton(Button *)
         AddMessage("This fleet has no home planet in this system to return to.\n", CompanyMessageAttr(pPlayer));
         return;
     }
-    FleetMoveToPlanet(pFleet, pHome);
+    NoteOrder(FleetMoveToPlanet(pFleet, pHome), "Fleet %d is returning home to %s.", pFleet->m_iId, PlanetName(pHome));
+    AnnounceStandingOrder();
 }
 
 void ShowFleetPanel(Fleet *pFleet)
@@ -407,9 +435,39 @@ static void ShowVictory(void)
 
 // The world's drawing, fleet and turn hooks and the panel list's clicks lead here while a game is
 // on show, whoever started it.
+// The system's name in the top-left corner of the part of its map on show.
+static void DrawSystemName(System *pSystem)
+{
+    if (!pSystem->m_pName || !pSystem->m_pName[0])
+        return;
+    Coord at = {1, 0};
+    if (g_pMainView && g_pMainView->m_pContent == pSystem->m_pMap)
+        at = Coord{g_pMainView->m_nScrollX + 1, g_pMainView->m_nScrollY};
+    DrawText(pSystem->m_pName, 0x0F, pSystem->m_pMap, &at);
+}
+
+void ShowCompanyPanel(void)
+{
+    Company *pPlayer = g_pUniverse ? PlayerCompany() : nullptr;
+    if (!pPlayer)
+        return;
+    char text[256];
+    snprintf(text, sizeof text, "Your Company:\n  %s\n  Turn %d\n\nTotal Companies:\n  %d", pPlayer->m_pName,
+             g_pUniverse->m_iTurn + 1, g_pUniverse->m_cCompany);
+    ShowPanelText(text);
+}
+
+// After a turn the galaxy is redrawn, and a galaxy with nothing selected shows the new turn.
+static void TurnDone(Universe *pUniverse)
+{
+    UniverseDraw(pUniverse);
+    if (g_viewMode == VIEW_GALAXY && !g_pSelSystem)
+        ShowCompanyPanel();
+}
+
 static void HookGameScreen(void)
 {
-    static const TurnHooks s_turnHooks = {SystemDrawMap, UniverseDraw, ShowDefeat, ShowVictory};
+    static const TurnHooks s_turnHooks = {SystemDrawMap, TurnDone, ShowDefeat, ShowVictory};
     TurnSetHooks(&s_turnHooks);
     PlanetSetSelectedDisplay(ShowSelectedPlanet);
     FleetSetSelectedDisplay(ShowSelectedFleet);
@@ -433,6 +491,7 @@ void GameScreenUpdate(void)
     case VIEW_SYSTEM: {
         bool bReleased = g_lastClickFrame != g_frameCounter - 1;
         if (bReleased) {
+            AnnounceStandingOrder();
             g_pDragPlanet = nullptr;
             g_pDragGate = nullptr;
             g_pDragFleet = nullptr;
@@ -443,6 +502,7 @@ void GameScreenUpdate(void)
         if (g_pSelSystem && g_pSelSystem->m_pMap) {
             FillSurface(g_pSelSystem->m_pMap, MAP_BACKGROUND);
             SystemDrawMap(g_pSelSystem);
+            DrawSystemName(g_pSelSystem);
         }
         // The panel was cleared; unless drawing a selected object showed its panel again, its
         // buttons and list go too. (Taking them away and giving them straight back would lose a
@@ -568,11 +628,13 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             return;
         // Pointing back at where the drag began gives no order: the last one stands.
         if (pPlanet && pPlanet != g_pDragPlanet)
-            FleetMoveToPlanet(pReceiver, pPlanet);
+            NoteOrder(FleetMoveToPlanet(pReceiver, pPlanet), "Fleet %d is on its way to %s.", pReceiver->m_iId,
+                      PlanetName(pPlanet));
         else if (pGate && pGate != g_pDragGate && (!g_pDragPlanet || pGate->m_pPair))
-            FleetMoveToGate(pReceiver, pGate);
+            NoteOrder(FleetMoveToGate(pReceiver, pGate), "Fleet %d is on its way to the warp gate.", pReceiver->m_iId);
         else if (pFleet && pFleet != g_pDragFleet)
-            FleetMoveToFleet(pReceiver, pFleet);
+            NoteOrder(FleetMoveToFleet(pReceiver, pFleet), "Fleet %d is on its way to join fleet %d.", pReceiver->m_iId,
+                      pFleet->m_iId);
     };
 
     for (int i = 0; i < pSystem->m_cPlanet; i++) {
@@ -631,7 +693,7 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
         DrawDragLine(pSystem->m_pMap, bHit);
         if (!bHit) {
             if (pReceiver)
-                FleetMoveToCoord(pReceiver, g_dragTo);
+                NoteOrder(FleetMoveToCoord(pReceiver, g_dragTo), "Fleet %d is on its way into open space.", pReceiver->m_iId);
             ShowPlanetPanel(g_pDragPlanet);
             ScrollTowardsEdge();
         }
@@ -665,8 +727,10 @@ void MapClick(int x, int y, int *pbDragging)
                 pSystem->m_bFlags &= (uint8_t)~SYSTEM_SELECTED;
             }
         }
-        if (!pHit)
+        if (!pHit) {
             g_pSelSystem = nullptr;
+            ShowCompanyPanel();
+        }
         UniverseDraw(g_pUniverse);
         break;
     }
@@ -688,6 +752,102 @@ void MapClick(int x, int y, int *pbDragging)
 }
 
 // ---------------------------------------------------------------------------------------------
+// Finding one's way: each map keeps where the player left it; a map seen for the first time
+// opens on the player's home (or its own centre).
+
+struct MapPlace {
+    const Surface *pContent;   // compared only; the places are forgotten with the game
+    int x, y;                  // the view's scroll when the map was left
+};
+static std::vector<MapPlace> s_places;
+
+static MapPlace *PlaceOf(const Surface *pContent)
+{
+    for (MapPlace &place : s_places)
+        if (place.pContent == pContent)
+            return &place;
+    return nullptr;
+}
+
+static void RememberPlace(void)
+{
+    if (!g_pMainView || !g_pMainView->m_pContent)
+        return;
+    MapPlace *pPlace = PlaceOf(g_pMainView->m_pContent);
+    if (!pPlace) {
+        s_places.push_back(MapPlace{g_pMainView->m_pContent, 0, 0});
+        pPlace = &s_places.back();
+    }
+    pPlace->x = g_pMainView->m_nScrollX;
+    pPlace->y = g_pMainView->m_nScrollY;
+}
+
+static void ScrollMainViewTo(int x, int y)
+{
+    ScrollHorizontal(g_pMainView, x - g_pMainView->m_nScrollX);
+    ScrollVertical(g_pMainView, y - g_pMainView->m_nScrollY);
+}
+
+static void CentreMainViewOn(Coord cell)
+{
+    ScrollMainViewTo(cell.m_x - g_pMainView->m_pView->m_nWidth / 2, cell.m_y - g_pMainView->m_pView->m_nHeight / 2);
+}
+
+// Shows the map in the main view where the player left it, or centred on the cell.
+static void ShowMap(Surface *pContent, Coord centre)
+{
+    if (g_pMainView && g_pMainView->m_pContent != pContent)
+        RememberPlace();
+    SetMainView(pContent);
+    if (const MapPlace *pPlace = PlaceOf(pContent))
+        ScrollMainViewTo(pPlace->x, pPlace->y);
+    else
+        CentreMainViewOn(centre);
+}
+
+// The player's first planet, in the order of systems and planets: where the company began.
+static Planet *PlayerHomePlanet(void)
+{
+    Company *pPlayer = g_pUniverse ? PlayerCompany() : nullptr;
+    if (!pPlayer)
+        return nullptr;
+    for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
+        System *pSystem = g_pUniverse->m_ppSystem[s];
+        for (int p = 0; p < pSystem->m_cPlanet; p++)
+            if (pSystem->m_ppPlanet[p]->m_pOwner == pPlayer)
+                return pSystem->m_ppPlanet[p];
+    }
+    return nullptr;
+}
+
+static Coord GalaxyHome(void)
+{
+    Planet *pHome = PlayerHomePlanet();
+    if (!pHome || !pHome->m_pSystem)
+        return Coord{0, 0};
+    Coord at = pHome->m_pSystem->m_pos;
+    return Coord{at.m_x + SYSTEM_ICON_SIZE / 2, at.m_y + SYSTEM_ICON_SIZE / 2};
+}
+
+// The player's planet in the system, else the map's centre.
+static Coord SystemHome(const System *pSystem)
+{
+    Company *pPlayer = PlayerCompany();
+    for (int p = 0; p < pSystem->m_cPlanet; p++) {
+        const Planet *pPlanet = pSystem->m_ppPlanet[p];
+        if (pPlayer && pPlanet->m_pOwner == pPlayer)
+            return Coord{pPlanet->m_pos.m_x + 1, pPlanet->m_pos.m_y + 1};
+    }
+    return Coord{pSystem->m_pMap->m_nWidth / 2, pSystem->m_pMap->m_nHeight / 2};
+}
+
+void ShowGalaxy(void)
+{
+    if (g_pUniverse && g_pUniverse->m_pSurface)
+        ShowMap(g_pUniverse->m_pSurface, GalaxyHome());
+}
+
+// ---------------------------------------------------------------------------------------------
 // Zooming
 
 static void ShowSystemMap(System *pSystem)
@@ -695,7 +855,7 @@ static void ShowSystemMap(System *pSystem)
     if (pSystem->m_pMap) {
         FillSurface(pSystem->m_pMap, MAP_BACKGROUND);
         SystemDrawMap(pSystem);
-        SetMainView(pSystem->m_pMap);
+        ShowMap(pSystem->m_pMap, SystemHome(pSystem));
     }
 }
 
@@ -750,7 +910,7 @@ void MapDoubleClick(void)
             if (g_pSelPlanet->m_pSurface) {
                 FillSurface(g_pSelPlanet->m_pSurface, MAP_BACKGROUND);
                 PlanetDrawSurface(g_pSelPlanet);
-                SetMainView(g_pSelPlanet->m_pSurface);
+                ShowMap(g_pSelPlanet->m_pSurface, Coord{0, 0});
             }
             g_viewMode = VIEW_PLANET;
             // The planet view keeps the planet's panel, with its build buttons.
@@ -781,8 +941,7 @@ void ZoomOut(void)
     case VIEW_SYSTEM:
         EmptyPanel();
         ShowSystemPanel(g_pSelSystem);
-        if (g_pUniverse && g_pUniverse->m_pSurface)
-            SetMainView(g_pUniverse->m_pSurface);
+        ShowGalaxy();
         if (g_cBarButtons > 1)
             SetBarButtonCount(g_cBarButtons - 1);
         g_viewMode = VIEW_GALAXY;
@@ -802,6 +961,26 @@ void ZoomOut(void)
 }
 
 void ZoomOutButton(Button *) { ZoomOut(); }
+
+void GoHome(void)
+{
+    Planet *pHome = PlayerHomePlanet();
+    if (!pHome || !pHome->m_pSystem || !pHome->m_pSystem->m_pMap)
+        return;
+    if (g_viewMode == VIEW_PLANET)
+        ZoomOut();
+    if (g_viewMode == VIEW_GALAXY) {
+        if (g_cBarButtons < BAR_SLOTS)
+            SetBarButtonCount(g_cBarButtons + 1);
+        g_viewMode = VIEW_SYSTEM;
+    }
+    ClearPanel();
+    g_pInfoView = nullptr;
+    g_pSelSystem = pHome->m_pSystem;
+    MarkSystemSelected(g_pSelSystem);
+    ShowSystemMap(g_pSelSystem);
+    CentreMainViewOn(SystemHome(g_pSelSystem));
+}
 
 // ---------------------------------------------------------------------------------------------
 // The planet panel's build buttons
@@ -850,6 +1029,8 @@ void GameScreenReset(void)
     g_bDragging = 0;
     g_lastClickFrame = 0;
     g_lastMapClickFrame = 0;
+    s_places.clear();
+    s_standingOrder.clear();
     FreePanelList();
     HookGameScreen();
 }

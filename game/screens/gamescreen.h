@@ -42,6 +42,13 @@ void MapDoubleClick(void);
 void ZoomOut(void);
 // The bar's " Zoom Out " button.
 void ZoomOutButton(Button *pButton);
+// Shows the galaxy where the player left it; the first time, with the player's home in the middle.
+void ShowGalaxy(void);
+// The side panel of the galaxy with nothing selected: the player's company, the turn, the count
+// of companies.
+void ShowCompanyPanel(void);
+// The Home and H keys: the player's home system, centred on the home planet, from any view.
+void GoHome(void);
 
 /* Maps. */
 void UniverseDraw(Universe *pUniverse);

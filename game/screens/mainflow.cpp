@@ -18,6 +18,7 @@
 #include "game/ui/uiutils.h"
 #include "game/ui/window.h"
 #include "game/world/world.h"
+#include "platform/platform.h"
 
 int g_bMenuLatch = 0;
 
@@ -137,9 +138,13 @@ static void RunMainMenu(void)
 // Closes the in-game menu without a choice when Escape goes down again after it was let go.
 static int s_bEscapeReleased = 0;
 
+// Escape opens and closes the in-game menu; F10 does too, for terminals that hold a lone Escape
+// back (tmux for its escape-time, GNU screen until the next key).
+static bool IsMenuKey(uint32_t key) { return key == KEY_ESCAPE || key == KEY_F10; }
+
 static int InGameMenuUpdate(Dialog *pDialog)
 {
-    bool bEscapeDown = g_inputState.m_nKind == INPUT_KIND_KEY && g_inputState.m_nButtons == KEY_ESCAPE;
+    bool bEscapeDown = g_inputState.m_nKind == INPUT_KIND_KEY && IsMenuKey(g_inputState.m_nButtons);
     if (!bEscapeDown)
         s_bEscapeReleased = 1;
     else if (s_bEscapeReleased)
@@ -200,8 +205,10 @@ static void TakeEvent(void)
         break;
     case EV_KEY: {
         KeyEventData *pData = (KeyEventData *)pNode->m_pData;
-        if (pData->m_nKey == KEY_ESCAPE && !g_bMenuLatch)
+        if (IsMenuKey(pData->m_nKey) && !g_bMenuLatch)
             RunInGameMenu();
+        else if (pData->m_nKey == 'H' || pData->m_nKey == KEY_HOME)
+            GoHome();
         break;
     }
     default:

@@ -94,6 +94,11 @@ static void DrawDialog(Dialog *pDialog, Surface *pFrame)
     BlitSurface(&frameAt, g_pScreen, pFrame, pDialog->m_pTrans);
 }
 
+static bool IsEscapeDown(void)
+{
+    return g_inputState.m_nKind == INPUT_KIND_KEY && g_inputState.m_nButtons == KEY_ESCAPE;
+}
+
 Button *RunDialog(Dialog *pDialog)
 {
     V_ASSERT(pDialog != NULL);
@@ -111,11 +116,18 @@ Button *RunDialog(Dialog *pDialog)
     Coord frameAt = {pDialog->m_x, pDialog->m_y};
     BlitSurface(&frameAt, g_pScreen, pFrame, pDialog->m_pTrans);
 
+    // Escape closes the dialog with no button, as its DONE, CANCEL or EXIT would: a fresh press,
+    // not the one that may have opened it.
+    bool bEscapeReleased = !IsEscapeDown();
     while (result == count) {
         uint32_t deadline = FrameDeadline();
         PollInput();
         if (g_inputState.m_nKind == INPUT_KIND_MOUSE)
             result = HandleDialogMouse(pDialog, pFrame);
+        if (!IsEscapeDown())
+            bEscapeReleased = true;
+        else if (bEscapeReleased)
+            result = -1;
         if (pDialog->m_pfnUpdate) {
             int chosen = pDialog->m_pfnUpdate(pDialog);
             if (chosen != count)

@@ -41,7 +41,7 @@ void SetDialogUpdate(Dialog *pDialog, DialogUpdate pfnUpdate, void *pUser);
 
 /* Running. */
 // Runs the modal loop and returns the chosen button (null if the update function ended the
-// dialog with an index that names no button).
+// dialog with an index that names no button, or a fresh press of Escape closed it).
 Button *RunDialog(Dialog *pDialog);
 
 /* Message box. */

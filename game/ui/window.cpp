@@ -1,5 +1,6 @@
 #include "game/ui/window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,6 +95,13 @@ void LogViewAppend(Scroller *pLogView, const char *pText, unsigned char attr)
     Cell *pCells = MakeCellString(pText, attr);
     Surface *pWrapped = WrapText(pCells, width);
     int oldHeight = pContent->m_nHeight;
+    if (oldHeight + pWrapped->m_nHeight > LOG_VIEW_MAX_LINES) {
+        // Dropped in one batch, so that the move is paid once per hundreds of messages.
+        int keep = std::max(0, std::min(oldHeight, LOG_VIEW_KEPT_LINES - pWrapped->m_nHeight));
+        memmove(pContent->m_pCells, &pContent->m_pCells[(size_t)(oldHeight - keep) * width],
+                (size_t)keep * width * sizeof(Cell));
+        oldHeight = keep;
+    }
     int newHeight = oldHeight + pWrapped->m_nHeight;
     ReserveLogCells(pContent, (long long)newHeight * width);
 
@@ -387,17 +395,15 @@ static void PostScreenMouse(EventQueue *pQueue)
         PostMouseEvent(EV_DOUBLE_CLICK, in.m_nX, in.m_nY, 0, 0, g_pScreen, pQueue);
 }
 
-// The arrows scroll the main (or left) view; in two-view mode the keypad scrolls the right one.
-// Any other key is the game's.
+// The arrows scroll the main (or left) view; the keypad scrolls the right one in two-view mode
+// and the main one otherwise. Any other key is the game's.
 static void HandleGameScreenKey(EventQueue *pQueue)
 {
     uint32_t key = g_inputState.m_nButtons;
     Scroller *pArrowView = g_wmViewMode == WM_MODE_ONE_VIEW ? g_pMainView : g_pLeftView;
-    Scroller *pPadView = g_wmViewMode == WM_MODE_TWO_VIEWS ? g_pRightView : nullptr;
+    Scroller *pPadView = g_wmViewMode == WM_MODE_TWO_VIEWS ? g_pRightView : pArrowView;
     bool arrow = key >= KEY_LEFT && key <= KEY_DOWN;
-    bool pad = g_wmViewMode == WM_MODE_TWO_VIEWS &&
-               (key == KEY_NUMPAD4 || key == KEY_NUMPAD8 || key == KEY_NUMPAD6 ||
-                key == KEY_NUMPAD2);
+    bool pad = key == KEY_NUMPAD4 || key == KEY_NUMPAD8 || key == KEY_NUMPAD6 || key == KEY_NUMPAD2;
     if (!arrow && !pad) {
         PostKeyEvent(EV_KEY, key, g_pScreen, pQueue);
         return;

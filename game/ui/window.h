@@ -22,6 +22,8 @@ enum {
 enum {
     LOG_VIEW_X = 20,
     LOG_VIEW_HEIGHT = 8,
+    LOG_VIEW_MAX_LINES = 3000, // the log view's content never grows taller than this
+    LOG_VIEW_KEPT_LINES = 2500,// the newest lines kept when it would: older ones scroll out for good
 };
 
 enum {
@@ -72,7 +74,8 @@ void UpdateWindowManager(EventQueue *pQueue);
 /* The message log view. */
 // Appends a message, wrapped to the content's width, at the bottom of the view's content and scrolls
 // so that its last line is the view's bottom row. The content keeps exactly the log's height;
-// its cell storage grows geometrically underneath, so a long game's appends stay cheap.
+// its cell storage grows geometrically underneath, so a long game's appends stay cheap. Past
+// LOG_VIEW_MAX_LINES the oldest lines are dropped, so memory stays flat over a game of any length.
 void LogViewAppend(Scroller *pLogView, const char *pText, unsigned char attr);
 // Forgets the spare storage kept for a content surface that is about to be destroyed.
 void LogViewForget(Surface *pContent);

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "baseutilities/baseassert.h"
@@ -457,6 +458,14 @@ static int FleetFoundColony(Fleet *pFleet, Planet *pPlanet)
         pFleet->m_cShip--;
         ShipDestroy(&pShip);
         PlanetColonize(pPlanet, pFleet->m_pOwner);
+        // The fleet disbands with the colony: its other ships go too, and the player is told.
+        if (pFleet->m_cShip == 1) {
+            FleetMessage(pFleet, "The colony fleet's other ship went with the colony.");
+        } else if (pFleet->m_cShip > 1) {
+            char text[80];
+            snprintf(text, sizeof text, "The colony fleet's %d other ships went with the colony.", pFleet->m_cShip);
+            FleetMessage(pFleet, text);
+        }
         return 1;
     }
     return 0;

@@ -151,12 +151,24 @@ TEST(LoadSurfaceFileDeathTest, EveryFaultPrintsItsMessageClosesTheFileAndExitsWi
         {"[Vostrel]\n1\n[Surface]\n65536\n65536\nabcd", NOT_VOSTREL},
         {"[Vostrel]\n1\n[Surface]\n2147483648\n1\nabcd", NOT_VOSTREL},
         {"[Vostrel]\n1\n[Surface]\n1\n99999999999999999999999\nabcd", NOT_VOSTREL},
-        // A huge size on a short file ends early without taking the memory.
-        {"[Vostrel]\n1\n[Surface]\n46340\n46340\nabcd", EARLY_END},
+        {"[Vostrel]\n1\n[Surface]\n1025\n1024\nabcd", NOT_VOSTREL},  // more cells than any picture
+        // A large size on a short file ends early without taking the memory.
+        {"[Vostrel]\n1\n[Surface]\n1024\n1024\nabcd", EARLY_END},
     };
     for (const auto &c : cases)
         EXPECT_EXIT(LoadInChild(WriteTestFile(c.first)), testing::ExitedWithCode(1), "^ERROR: "s + c.second + "\n$")
             << c.first;
+    // From a pipe, whose length cannot be told before reading, the size is bounded all the same.
+    for (const auto &c : {std::make_pair("[Vostrel]\n1\n[Surface]\n2147483647\n1\nabcd"s, NOT_VOSTREL),
+                          std::make_pair(HEADER_3X2 + CELLS_3X2.substr(0, 11), EARLY_END)}) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        ASSERT_EQ(write(fds[1], c.first.data(), c.first.size()), (ssize_t)c.first.size());
+        close(fds[1]);
+        EXPECT_EXIT(LoadInChild("/dev/fd/" + std::to_string(fds[0])), testing::ExitedWithCode(1),
+                    "^ERROR: "s + c.second + "\n$") << c.first;
+        close(fds[0]);
+    }
     for (const char *pMissing : {"files_no_such_picture.v_s", "."})
         EXPECT_EXIT(LoadInChild(pMissing), testing::ExitedWithCode(1), "^ERROR: "s + OPENED + "\n$");
 }

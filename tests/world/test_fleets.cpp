@@ -118,6 +118,7 @@ TEST_F(Fleets, AtAFreePlanetAColonyShipFoundsAColonyElseTheFleetIsStrandedAndPer
     FleetUpdate(pSettlers);  // colonises and disbands: the pointer is dead from here on
     EXPECT_TRUE(pFree->m_pOwner == Player() && pFree->m_iOwnerNum == 1 && Player()->m_cColony == 2);
     EXPECT_TRUE(pFree->m_pFleet && pFree->m_pFleet->m_cShip == 0 && SystemAt(0)->m_pFleets->m_cItem == 1);
+    EXPECT_EQ(CountMessages("The colony fleet's other ship went with the colony."), 1);  // not a silent loss
 
     FleetMoveToPlanet(pFleet, PlanetAt(0, 2));
     FleetUpdate(pFleet);  // launches and arrives at once: 4 cells at speed 4
