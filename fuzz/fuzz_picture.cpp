@@ -22,21 +22,9 @@ extern "C" [[noreturn]] void __wrap_exit(int status)
     __real_exit(status);
 }
 
-// VOSTREL_FUZZ_SKIP_KNOWN set to anything but "" or "0".
-static bool SkipKnownFaults(void)
-{
-    const char *pValue = getenv("VOSTREL_FUZZ_SKIP_KNOWN");
-    return pValue != NULL && pValue[0] != '\0' && strcmp(pValue, "0") != 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
 {
-    // The known fault (sizes from a pipe) stops every run at once; VOSTREL_FUZZ_SKIP_KNOWN=1
-    // sends every input through a regular file until it is mended.
-    static const bool s_skipKnown = SkipKnownFaults();
     static PictureInput s_input;  // static: setjmp may not keep a local's changes
-    if (size > 0 && s_skipKnown && (pData[0] & PICTURE_MODE_PIPE))
-        return 0;
     if (!PictureInputOpen(&s_input, pData, size))
         return 0;
     if (setjmp(s_refused) == 0) {

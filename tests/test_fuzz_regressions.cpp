@@ -1,6 +1,5 @@
 // The fuzz targets' inputs replayed by the ordinary build: every seed, and every input that ever
-// made a target fail (fuzz/regressions/), goes through the same harness as under libFuzzer. The
-// inputs of faults not mended yet wait in fuzz/known/, run only by the disabled test below.
+// made a target fail (fuzz/regressions/), goes through the same harness as under libFuzzer.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -69,7 +68,7 @@ void ReplayTerminalInput(const std::vector<std::string> &dirs)
 {
     for (const fs::path &file : Inputs(dirs)) {
         std::vector<uint8_t> bytes = Bytes(file);
-        EXPECT_TRUE(TerminalFuzzCheck(bytes.data(), bytes.size(), false)) << file;
+        EXPECT_TRUE(TerminalFuzzCheck(bytes.data(), bytes.size())) << file;
     }
 }
 
@@ -83,14 +82,6 @@ TEST(FuzzRegressions, EveryKeptTerminalInputGivesTheSameRecordsHoweverItIsCut)
 {
     ASSERT_FALSE(Inputs({"seeds/terminal_input"}).empty());
     ReplayTerminalInput({"seeds/terminal_input", "regressions/terminal_input"});
-}
-
-// The known faults' inputs; run with --gtest_also_run_disabled_tests once they are mended, then
-// move the files to fuzz/regressions/.
-TEST(FuzzRegressions, DISABLED_KnownFaults)
-{
-    ReplayPictures({"known/picture"});
-    ReplayTerminalInput({"known/terminal_input"});
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 # Runs one fuzz target (picture or terminal_input) built by `make fuzz` for a number of seconds,
 # on its corpus under build/fuzz/corpus/ started from fuzz/seeds/. Findings are written to
 # build/fuzz/artifacts/; keep each one in fuzz/regressions/<target>/ once it is mended.
-# VOSTREL_FUZZ_SKIP_KNOWN=1 (the default here) steers clear of the faults kept in fuzz/known/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 target=${1:?usage: tools/fuzz.sh picture|terminal_input SECONDS}
@@ -11,6 +10,6 @@ options=()
 # Pictures are small: an allocation this large means a size was taken on trust.
 [ "$target" = picture ] && options=(-close_fd_mask=1 -malloc_limit_mb=64)
 mkdir -p "build/fuzz/corpus/$target" build/fuzz/artifacts
-VOSTREL_FUZZ_SKIP_KNOWN=${VOSTREL_FUZZ_SKIP_KNOWN-1} "build/fuzz/vostrel_fuzz_$target" "${options[@]}" \
+"build/fuzz/vostrel_fuzz_$target" "${options[@]}" \
   -dict="fuzz/$target.dict" -max_total_time="$seconds" -print_final_stats=1 \
   -artifact_prefix="build/fuzz/artifacts/$target-" "build/fuzz/corpus/$target" "fuzz/seeds/$target"
