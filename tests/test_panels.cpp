@@ -1,8 +1,6 @@
 // The information panels and the build dialogs, played through the headless console: what the
 // panels show, how a list picks its entry, what BUILD, QUEUE and DONE do, the queue dialog's bars
 // and arrows, and the limits a planet puts on building.
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "game/screens/panels.h"
@@ -26,20 +24,10 @@ bool AnyFrameShows(const char *pText) { return ShownSince(0, pText); }
 class BuildPanels : public ScreenWorld {
 protected:
     Planet *m_pTerra = nullptr;
-
     void SetUp() override
     {
-        alarm(60);  // a scripted click that misses a modal dialog would wait for ever
         ScreenWorld::SetUp();
         m_pTerra = g_pSelPlanet = PlanetAt(0, 0);
-    }
-
-    void TearDown() override
-    {
-        FreeBuildLists();
-        ClearEventQueue(&g_eventQueue);
-        ScreenWorld::TearDown();
-        alarm(0);
     }
 };
 

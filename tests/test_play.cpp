@@ -3,8 +3,6 @@
 // queue reordered, turns ended until the ships stand in the hold, a fleet sent across the system by
 // dragging, and back out to the galaxy. A second game runs two hundred turns, with a colony founded
 // and a warp jump, and must end with nothing leaked.
-#include <unistd.h>
-
 #include <cmath>
 #include <functional>
 
@@ -132,10 +130,8 @@ protected:
     // Clicks a label as the screen shows it now, then the given points, and runs the script.
     static void Use(const char *pLabel, std::vector<Coord> then = {})
     {
-        int x = -1, y = -1;
         GameFrame();
-        ASSERT_TRUE(HeadlessFindText(pLabel, &x, &y)) << pLabel;
-        HeadlessClick(x + 1, y);
+        ClickLabel(pLabel);
         for (Coord at : then)
             HeadlessClick(at.m_x, at.m_y);
         RunScript();
@@ -229,12 +225,7 @@ TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
         last = Distance(pScout->m_pos, pNear->m_pos);
     }
     EXPECT_LT(last, 1.5);
-
-    // Onto the home planet again, and out twice to the galaxy.
-    ClickMap(m_home, true);
-    ASSERT_EQ(g_viewMode, VIEW_PLANET);
-    Use(" Zoom Out ");
-    EXPECT_EQ(g_viewMode, VIEW_SYSTEM);
+    // Out to the galaxy, where " Zoom Out " is gone.
     Use(" Zoom Out ");
     EXPECT_EQ(g_viewMode, VIEW_GALAXY);
     EXPECT_EQ(g_pMainView->m_pContent, g_pUniverse->m_pSurface);

@@ -10,9 +10,6 @@ namespace {
 using ColonyCount = motion_test::World;
 using EndOfTurn = ScreenWorld;
 
-// The " OK " of a message box on the 80 x 50 screen.
-void ScriptOk() { HeadlessClick(39, 30); }
-
 TEST_F(ColonyCount, AColonyCountsOffOnceFreedOnlyWhenThePlanetHasNoOtherAndNeverBelowNothing)
 {
     Planet *pHome = PlanetAt(0, 0);
@@ -75,9 +72,8 @@ TEST_F(EndOfTurn, LosingTheLastColonyEndsTheGameMidTurnWithNothingOfItLeftToTouc
     PlanetGetColony(PlanetAt(0, 3))->m_bDestroyed = 1;
     GameFrame();
     GameFrame();
-    int x = -1, y = -1, frames = HeadlessFrameCount();
-    ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
-    HeadlessClick(x + 3, y);
+    int frames = HeadlessFrameCount();
+    ClickLabel(" End Turn ", 3);
     ScriptOk();
     ScriptOk();  // a second click that a victory box would take
     for (int i = 0; i < 20 && g_gameState != GAME_STATE_QUIT; i++)

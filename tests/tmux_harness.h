@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -85,6 +84,12 @@ struct PaneScreen {
     }
 };
 
+// An SGR mouse report of button b at the cell (x, y); final 'M' presses, 'm' releases.
+inline std::string Sgr(int b, int x, int y, char final)
+{
+    return "\x1b[<" + std::to_string(b) + ";" + std::to_string(x + 1) + ";" + std::to_string(y + 1) + final;
+}
+
 class TmuxPane {
 public:
     TmuxPane()
@@ -155,14 +160,43 @@ public:
         SendKey("Enter");
     }
 
+    // The cell of a label on the pane: its row, and its column counted in glyphs.
+    bool Find(const std::string &label, int *pX, int *pY)
+    {
+        std::istringstream lines(Capture());
+        std::string line;
+        for (*pY = 0; std::getline(lines, line); ++*pY)
+            if (size_t at = line.find(label); at != std::string::npos) {
+                *pX = 0;
+                for (size_t i = 0; i < at; i++)
+                    *pX += ((unsigned char)line[i] & 0xC0) != 0x80;
+                return true;
+            }
+        return false;
+    }
+
+    // Presses and releases the left button on the middle of a label the pane shows.
+    void ClickLabel(const std::string &label)
+    {
+        int x = 0, y = 0;
+        ASSERT_TRUE(Find(label, &x, &y)) << label << "\n" << Capture();
+        x += (int)label.size() / 2;
+        SendBytes(Sgr(0, x, y, 'M') + Sgr(0, x, y, 'm'));
+    }
+
+    bool WaitForText(const std::string &text, int timeoutMs = 20000)
+    {
+        return WaitFor([&] { return Capture().find(text) != std::string::npos; }, timeoutMs);
+    }
+
     // Waits for the shell to report how the program ended (after marker); returns that status, or -1.
     int WaitForExit(const std::string &marker = "probe-exit=")
     {
         int status = -1;
-        WaitFor([&] {
+        WaitFor([&] {  // the echoed command line shows the marker too, followed by "$?"
             std::string text = Capture();
             for (size_t pos = text.find(marker); pos != std::string::npos; pos = text.find(marker, pos + 1))
-                if (isdigit((unsigned char)text[pos + marker.size()]) && sscanf(text.c_str() + pos + marker.size(), "%d", &status) == 1)
+                if (sscanf(text.c_str() + pos + marker.size(), "%d", &status) == 1)
                     return true;
             return false;
         });
@@ -210,11 +244,6 @@ private:
     std::string m_socket;
     std::string m_dir;
 };
-
-inline std::string Sgr(int b, int x, int y, char final)
-{
-    return "\x1b[<" + std::to_string(b) + ";" + std::to_string(x + 1) + ";" + std::to_string(y + 1) + final;
-}
 
 // Lines of text appear in this order (each found after the one before).
 inline void ExpectInOrder(const std::string &text, const std::vector<std::string> &lines)
