@@ -1,8 +1,8 @@
-// The game played as a person plays it, with the mouse on the headless display: into the home
-// system and onto the home planet, structures and ships built through the dialogs, the shipyard's
-// queue reordered, turns ended until the ships stand in the hold, a fleet sent across the system by
-// dragging, and back out to the galaxy. A second game runs two hundred turns, with a colony founded
-// and a warp jump, and must end with nothing leaked.
+// The game played as a person plays it, with the mouse on the headless display, for two hundred
+// turns: into the home system and onto the home planet, structures and ships built through the
+// dialogs, the shipyard's queue reordered, turns ended until the ships stand in the hold, fleets
+// sent across the system by dragging, through a warp gate and to found a colony, and back out to
+// the galaxy; the game must end with nothing leaked.
 #include <cmath>
 #include <functional>
 
@@ -41,9 +41,9 @@ protected:
 
     // A new game as the main menu starts one, played as far as the home planet's close-up, on the
     // first galaxy whose home system has an unowned planet near the home planet with an empty cell
-    // short of it from which a fleet sees it, and (when asked) a paired gate close enough to the
-    // home planet to drag to.
-    void StartOnTheHomePlanet(bool withGate)
+    // short of it from which a fleet sees it, and a paired gate close enough to the home planet to
+    // drag to.
+    void StartOnTheHomePlanet()
     {
         for (unsigned seed = 1; seed < 2000 && !m_pNear; seed++) {
             RandSeed(seed);
@@ -66,7 +66,7 @@ protected:
                 if (pGate->m_pPair && abs(pGate->m_pos.m_x - home.m_x) < 40 && abs(pGate->m_pos.m_y - home.m_y) < 24)
                     m_pGate = pGate;
             }
-            for (int i = 1; i < m_pHome->m_cPlanet && (m_pGate || !withGate) && !m_pNear; i++) {
+            for (int i = 1; i < m_pHome->m_cPlanet && m_pGate && !m_pNear; i++) {
                 Planet *pPlanet = m_pHome->m_ppPlanet[i];
                 Coord p = pPlanet->m_pos;
                 double d = Distance(p, home);  // both ends of a drag must fit in the view at once
@@ -164,9 +164,9 @@ protected:
     Coord m_lookout, m_icon, m_home, m_nearCell;
 };
 
-TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
+TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony)
 {
-    StartOnTheHomePlanet(false);
+    StartOnTheHomePlanet();
     Planet *pHomePlanet = m_pHomePlanet, *pNear = m_pNear;  // for the conditions below
 
     // A Shipyard and an Energy Harvester through "Build Struct".
@@ -225,49 +225,42 @@ TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
         last = Distance(pScout->m_pos, pNear->m_pos);
     }
     EXPECT_LT(last, 1.5);
-    // Out to the galaxy, where " Zoom Out " is gone.
+
+    // The fighters, all built and in the hold, are dragged onto the gate and come out beyond it.
+    auto holdWaits = [&] { return Queued(pYard).empty() && pHomePlanet->m_pFleet &&
+                                  pHomePlanet->m_pFleet->m_cShip > 0 && pHomePlanet->m_pFleet->m_eState == FLEET_IDLE; };
+    EndTurnsUntil(holdWaits, 10);
+    ASSERT_TRUE(holdWaits());
+    Fleet *pWarper = pHomePlanet->m_pFleet;
+    DragMap(m_home, Coord{m_pGate->m_pos.m_x + 1, m_pGate->m_pos.m_y + 1});
+    EXPECT_EQ(pWarper->m_pTargetGate, m_pGate);
+    auto warped = [&] { return motion_test::ListHolds(m_pGate->m_pPair->m_pSystem->m_pFleets, pWarper); };
+    EndTurnsUntil(warped, 30);
+    EXPECT_TRUE(warped()) << "the fighters never came out in the system beyond the gate";
+
+    // A Colony Mothership, ordered with the home planet chosen on the system map, settles the near
+    // planet.
+    ClickMap(m_home);
+    Use("  Add Ship  ", {ListEntry(6), BUILD, DONE});
+    EndTurnsUntil(holdWaits, 30);
+    ASSERT_TRUE(holdWaits());
+    Fleet *pSettler = pHomePlanet->m_pFleet;
+    DragMap(m_home, m_nearCell);
+    EXPECT_EQ(pSettler->m_pTargetPlanet, pNear);
+    EndTurnsUntil([&] { return pNear->m_pOwner != nullptr; }, 30);
+    EXPECT_EQ(pNear->m_pOwner, g_pUniverse->m_ppCompany[0]);
+    EXPECT_EQ(g_pUniverse->m_ppCompany[0]->m_cColony, 2);
+
+    // On to the two hundredth turn, and out to the galaxy, where " Zoom Out " is gone.
+    EndTurnsUntil([&] { return g_pUniverse->m_iTurn == 200; }, 200);
+    ASSERT_EQ(g_gameState, GAME_STATE_PLAYING);
+    EXPECT_EQ(g_pUniverse->m_iTurn, 200);
     Use(" Zoom Out ");
     EXPECT_EQ(g_viewMode, VIEW_GALAXY);
     EXPECT_EQ(g_pMainView->m_pContent, g_pUniverse->m_pSurface);
     GameFrame();
     int x, y;
     EXPECT_FALSE(HeadlessFindText(" Zoom Out ", &x, &y));
-}
-
-TEST_F(Play, TwoHundredTurnsWithAColonyFoundedAndAWarpJumpEndCleanly)
-{
-    StartOnTheHomePlanet(true);
-    Warpgate *pGate = m_pGate;
-    Use("Build Struct", {ListEntry(2), BUILD, DONE});
-
-    // Two drones and a Colony Mothership: the first drone warps, the second looks out for the near
-    // planet, and the colony ship settles it once it has been seen.
-    const Coord targets[] = {{pGate->m_pos.m_x + 1, pGate->m_pos.m_y + 1}, m_lookout, m_nearCell};
-    bool queued = false, warped = false;
-    int sent = 0;
-    Fleet *pWarper = nullptr;
-    for (int turn = 0; turn < 200; turn++) {
-        ASSERT_EQ(g_gameState, GAME_STATE_PLAYING);
-        Fleet *pHold = m_pHomePlanet->m_pFleet;
-        if (!queued && PlanetGetShipyard(m_pHomePlanet)) {
-            Use("  Add Ship  ", {ListEntry(0), BUILD, BUILD, ListEntry(6), BUILD, DONE});
-            ASSERT_EQ(Queued(PlanetGetShipyard(m_pHomePlanet)).size(), 3u);
-            Use(" Zoom Out ");
-            queued = true;
-        } else if (queued && sent < 3 && pHold && pHold->m_cShip > 0 && pHold->m_eState == FLEET_IDLE &&
-                   (sent < 2 || m_pNear->m_bFlags)) {
-            pWarper = sent == 0 ? pHold : pWarper;
-            DragMap(m_home, targets[sent++]);
-            EXPECT_TRUE(sent != 1 || pHold->m_pTargetGate == pGate);
-            EXPECT_TRUE(sent != 3 || pHold->m_pTargetPlanet == m_pNear);
-        }
-        Use(" End Turn ");
-        warped |= pWarper && motion_test::ListHolds(pGate->m_pPair->m_pSystem->m_pFleets, pWarper);
-    }
-    EXPECT_EQ(g_pUniverse->m_iTurn, 200);
-    EXPECT_TRUE(warped) << "the drone never came out in the system beyond the gate";
-    EXPECT_EQ(m_pNear->m_pOwner, g_pUniverse->m_ppCompany[0]);
-    EXPECT_EQ(g_pUniverse->m_ppCompany[0]->m_cColony, 2);
 }
 
 }  // namespace
