@@ -18,8 +18,6 @@ const Coord EXIT_AT = {58, 31}, FIRST_AT = {54, 18}, UP_AT = {54, 20}, DOWN_AT =
 void Push(Coord at) { HeadlessClick(at.m_x, at.m_y); }
 void ClickItem(int k) { HeadlessClick(LIST_X, 15 + 2 * k); }
 
-bool AnyFrameShows(const char *pText) { return ShownSince(0, pText); }
-
 // The player's home planet selected, as its panel's build buttons find it.
 class BuildPanels : public ScreenWorld {
 protected:
@@ -107,7 +105,7 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     EXPECT_EQ(s_callFrame, 2);  // the press lit it, the release chose it
     EXPECT_EQ(s_sel.m_iSelected, 2);
     EXPECT_TRUE(s_ppItems[2]->m_bHighlighted);
-    EXPECT_TRUE(AnyFrameShows("Structure Type: Shipyard"));
+    EXPECT_TRUE(ShownSince(0, "Structure Type: Shipyard"));
 
     ClickItem(5);
     ClickItem(5);  // clicking the chosen entry keeps it
@@ -153,7 +151,7 @@ TEST_F(BuildPanels, BuildStructQueuesTheChosenStructureAtTheColonyAndNothingWith
     RunBuildStruct();
     Structure *pColony = PlanetGetColony(m_pTerra);
     EXPECT_EQ(Queued(pColony), (std::vector<int>{V_TYPE_HARVESTER_ENERGY}));
-    EXPECT_TRUE(AnyFrameShows("Structure queued for"));  // the log below the dialog told the player at once
+    EXPECT_TRUE(ShownSince(0, "Structure queued for"));  // the log below the dialog told the player at once
 
     pColony->m_bDestroyed = 1;  // destroyed in battle this turn, freed at the next update
     int frames = HeadlessFrameCount();
@@ -186,7 +184,7 @@ TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaitsOrKeepsThe
     Push(BUILD_AT);
     Push(SHIP_DONE_AT);
     RunAddShip();
-    EXPECT_TRUE(AnyFrameShows(" EXIT "));
+    EXPECT_TRUE(ShownSince(0, " EXIT "));
     EXPECT_EQ(Queued(pYard), (std::vector<int>{V_TYPE_SHIP_FAST, V_TYPE_SHIP_FAST}));
     EXPECT_EQ(m_pTerra->m_iEnergy, 800);
     EXPECT_EQ(g_shipList.m_iSelected, BUILD_LIST_ITEMS);

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -97,14 +98,15 @@ public:
         static int s_count = 0;
         m_socket = "vostrel-test-" + std::to_string(getpid()) + "-" + std::to_string(++s_count);
         char dir[] = "/tmp/vostrel-tmux-XXXXXX";
-        m_dir = mkdtemp(dir) ? dir : "/tmp";
+        if (!mkdtemp(dir))
+            ADD_FAILURE() << "no scratch directory";
+        m_dir = dir;
     }
     ~TmuxPane()
     {
         Tmux({"kill-server"});
-        for (const char *pName : {"/before", "/after", "/pid"})
-            unlink((m_dir + pName).c_str());
-        rmdir(m_dir.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
     }
 
     std::string Tmux(std::vector<std::string> args)
