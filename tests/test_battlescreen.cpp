@@ -1,9 +1,6 @@
 // The battle screens on the headless display: the unit table byte for byte and within its 29
 // cells, Select Attackers with its click guard and Reset, the blocking screen's cancelled choice,
 // and one battle played from a fleet dragged onto the rival's colony to the results and victory.
-#include <string>
-#include <vector>
-
 #include "game/screens/battlescreen.h"
 #include "game/world/battle.h"
 #include "tests/test_gamescreen_world.h"

@@ -1,15 +1,9 @@
 // The console: the size rules and the resize question, the screen centre, and presenting with
 // and without the software cursor.
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
-#include <string>
 
-#include "game/core/console.h"
-#include "game/core/input.h"
-#include "platform/headless.h"
 #include "ui_harness.h"
 
 namespace {

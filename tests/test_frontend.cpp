@@ -1,10 +1,7 @@
 // The intro story and the credits on the headless display, whole sequences on its virtual clock.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "game/core/files.h"

@@ -3,7 +3,6 @@
 // and arrows, and the limits a planet puts on building.
 #include <algorithm>
 
-#include "game/screens/panels.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {

@@ -1,7 +1,6 @@
 // The end of a turn as the player sees it: the colonies each company holds, the victory box that
 // comes back every turn while no rival holds a colony, and defeat, which tears the game down in the
 // middle of the turn.
-#include "game/core/console.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {
