@@ -137,11 +137,12 @@ protected:
         RunScript();
     }
 
-    // Ends turns with the button until the condition holds, at most limit turns.
-    static void EndTurnsUntil(const std::function<bool()> &done, int limit)
+    // Ends turns with the button until the condition holds, at most limit turns; whether it holds.
+    static bool EndTurnsUntil(const std::function<bool()> &done, int limit)
     {
         for (int turn = 0; turn < limit && !done() && g_gameState == GAME_STATE_PLAYING; turn++)
             Use(" End Turn ");
+        return done();
     }
 
     // The "Energy:" figure of the last build dialog shown, or -1; the blanks of the text let the
@@ -175,9 +176,8 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
     EXPECT_EQ(Queued(PlanetGetColony(pHomePlanet)), (std::vector<int>{V_TYPE_SHIPYARD, V_TYPE_HARVESTER_ENERGY}));
     EXPECT_EQ(pHomePlanet->m_iEnergy, energy - 600);
     EXPECT_EQ(ShownEnergy(), pHomePlanet->m_iEnergy);
-    EndTurnsUntil([&] { return PlanetGetShipyard(pHomePlanet) != nullptr; }, 5);
+    ASSERT_TRUE(EndTurnsUntil([&] { return PlanetGetShipyard(pHomePlanet) != nullptr; }, 5));
     Structure *pYard = PlanetGetShipyard(pHomePlanet);
-    ASSERT_NE(pYard, nullptr);
 
     // "  Add Ship  ": a Robotic Drone, a Fast and a Heavy Fighter; in the queue the Fast Fighter,
     // the ship after the one in production, is sent to the end.
@@ -186,13 +186,11 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
     EXPECT_EQ(HeadlessPendingInput(), 0);
 
     // Turns until the drone waits in the hold, listed in the panel.
-    EndTurnsUntil([&] { return pHomePlanet->m_pFleet && pHomePlanet->m_pFleet->m_cShip > 0; }, 5);
-    ASSERT_NE(pHomePlanet->m_pFleet, nullptr);
+    ASSERT_TRUE(EndTurnsUntil([&] { return pHomePlanet->m_pFleet && pHomePlanet->m_pFleet->m_cShip > 0; }, 5));
     ASSERT_EQ(pHomePlanet->m_pFleet->m_cShip, 1);
 
     // The resources panel grows with the harvester standing.
-    EndTurnsUntil([&] { return PlanetHasStructure(pHomePlanet, V_TYPE_HARVESTER_ENERGY); }, 5);
-    ASSERT_TRUE(PlanetHasStructure(pHomePlanet, V_TYPE_HARVESTER_ENERGY));
+    ASSERT_TRUE(EndTurnsUntil([&] { return PlanetHasStructure(pHomePlanet, V_TYPE_HARVESTER_ENERGY); }, 5));
     Use("Build Struct", {DONE});
     int energyShown = ShownEnergy();
     EXPECT_EQ(energyShown, pHomePlanet->m_iEnergy);
@@ -211,8 +209,7 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
     EXPECT_EQ(pScout->m_eState, FLEET_LAUNCH);
     // The line's end, lengthened by a cell along its shorter axis, is where the fleet goes.
     EXPECT_LE(abs(pScout->m_dest.m_x - m_lookout.m_x) + abs(pScout->m_dest.m_y - m_lookout.m_y), 1);
-    EndTurnsUntil([&] { return pScout->m_eState == FLEET_IDLE; }, 16);
-    ASSERT_EQ(pScout->m_eState, FLEET_IDLE);
+    ASSERT_TRUE(EndTurnsUntil([&] { return pScout->m_eState == FLEET_IDLE; }, 16));
     EXPECT_TRUE(pNear->m_bFlags & PLANET_KNOWN);
     DragMap(pScout->m_pos, m_nearCell);
     EXPECT_EQ(pScout->m_pTargetPlanet, pNear);
@@ -229,25 +226,22 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
     // The fighters, all built and in the hold, are dragged onto the gate and come out beyond it.
     auto holdWaits = [&] { return Queued(pYard).empty() && pHomePlanet->m_pFleet &&
                                   pHomePlanet->m_pFleet->m_cShip > 0 && pHomePlanet->m_pFleet->m_eState == FLEET_IDLE; };
-    EndTurnsUntil(holdWaits, 10);
-    ASSERT_TRUE(holdWaits());
+    ASSERT_TRUE(EndTurnsUntil(holdWaits, 10));
     Fleet *pWarper = pHomePlanet->m_pFleet;
     DragMap(m_home, Coord{m_pGate->m_pos.m_x + 1, m_pGate->m_pos.m_y + 1});
     EXPECT_EQ(pWarper->m_pTargetGate, m_pGate);
     auto warped = [&] { return motion_test::ListHolds(m_pGate->m_pPair->m_pSystem->m_pFleets, pWarper); };
-    EndTurnsUntil(warped, 30);
-    EXPECT_TRUE(warped()) << "the fighters never came out in the system beyond the gate";
+    EXPECT_TRUE(EndTurnsUntil(warped, 30)) << "the fighters never came out in the system beyond the gate";
 
     // A Colony Mothership, ordered with the home planet chosen on the system map, settles the near
     // planet.
     ClickMap(m_home);
     Use("  Add Ship  ", {ListEntry(6), BUILD, DONE});
-    EndTurnsUntil(holdWaits, 30);
-    ASSERT_TRUE(holdWaits());
+    ASSERT_TRUE(EndTurnsUntil(holdWaits, 30));
     Fleet *pSettler = pHomePlanet->m_pFleet;
     DragMap(m_home, m_nearCell);
     EXPECT_EQ(pSettler->m_pTargetPlanet, pNear);
-    EndTurnsUntil([&] { return pNear->m_pOwner != nullptr; }, 30);
+    EXPECT_TRUE(EndTurnsUntil([&] { return pNear->m_pOwner != nullptr; }, 30));
     EXPECT_EQ(pNear->m_pOwner, g_pUniverse->m_ppCompany[0]);
     EXPECT_EQ(g_pUniverse->m_ppCompany[0]->m_cColony, 2);
 
