@@ -79,9 +79,8 @@ struct PaneScreen {
     void ExpectCell(int x, int y, unsigned char ch, int fg, int bg) const
     {
         VTermScreenCell cell = Cell(x, y);
-        EXPECT_EQ(cell.chars[0] ? cell.chars[0] : 0x20u, g_cp437ToUnicode[ch]) << "at " << x << "," << y;
-        EXPECT_EQ(Index(cell.fg), fg) << "fg at " << x << "," << y;
-        EXPECT_EQ(Index(cell.bg), bg) << "bg at " << x << "," << y;
+        std::vector<int> shown = {(int)(cell.chars[0] ? cell.chars[0] : 0x20u), Index(cell.fg), Index(cell.bg)};
+        EXPECT_EQ(shown, (std::vector<int>{(int)g_cp437ToUnicode[ch], fg, bg})) << "glyph, fg, bg at " << x << "," << y;
     }
 };
 
@@ -125,7 +124,7 @@ public:
             return false;
         std::string cd = workDir.empty() ? "" : "cd " + workDir + " && ";
         SendLine("stty -g > " + m_dir + "/before; " + cd + command + "; echo probe-exit=$?; stty -g > " + m_dir + "/after");
-        return WaitFor([&] { return Capture().find(readyText) != std::string::npos; });
+        return WaitForText(readyText);
     }
 
     // The terminal probe (tests/tmux/termprobe.cpp), ready when its button shows.
