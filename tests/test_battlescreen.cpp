@@ -1,11 +1,6 @@
 // The battle screens on the headless display: the unit table byte for byte and within its 29
 // cells, Select Attackers with its click guard and Reset, the blocking screen's cancelled choice,
 // and one battle played from a fleet dragged onto the rival's colony to the results and victory.
-#include <unistd.h>
-
-#include <string>
-#include <vector>
-
 #include "game/screens/battlescreen.h"
 #include "game/world/battle.h"
 #include "tests/test_gamescreen_world.h"
@@ -18,14 +13,19 @@ namespace {
 int TableTop(int height) { return 41 / 2 - height / 2; }
 const int LEFT_X = 5, RIGHT_X = 32 + 5;
 
-// Frames pass with the pointer resting on the side bar, where no view and no button is.
+// Frames pass with the pointer resting on the side bar, where no view and no button is; then a
+// click.
 void Idle(int frames)
 {
     for (int i = 0; i < frames; i++)
         HeadlessMoveMouse(70, 2);
 }
+void ClickAfter(int frames, int x, int y)
+{
+    Idle(frames);
+    HeadlessClick(x, y);
+}
 const int PAST_CLICK_GUARD = 20, PAST_START_GUARD = 70;  // frames of 16 ms
-void ScriptOk() { HeadlessClick(39, 30); }
 
 std::string RowOf(const char *pName, int hp, int damage, const char *pKind)
 {
@@ -39,7 +39,6 @@ protected:
     void SetUp() override
     {
         ScreenWorld::SetUp();
-        alarm(300);  // a scripted click that misses a screen would leave it waiting for ever
         BattleInit();
         BattleScreensInstall();
         g_battleHelpShown = BATTLE_HELP_SELECT | BATTLE_HELP_TARGETS | BATTLE_HELP_BLOCKING | BATTLE_HELP_RESULTS;
@@ -49,7 +48,6 @@ protected:
         BattleScreensUninstall();
         BattleShutdown();
         ScreenWorld::TearDown();
-        alarm(0);
     }
 
     // A waiting battle between two fleets in space of system 0, owned by planets p1 and p2's owners;
@@ -82,19 +80,15 @@ TEST_F(BattleScreen, TheUnitTableIsByteForByteAndNeverWiderThanItsPanel)
     pLong->m_pArmor->m_iHp = -40;
     ((Ship *)Objects(pUnits)[2])->m_pArmor->m_iHp = 2000000000;  // repair has no ceiling
     ListAppend(pUnits, BattleUnitFromStructure(PlanetGetColony(PlanetAt(0, 0))));
-    struct Case { std::string row; } cases[] = {
-        {RowOf("Vessel", 696, 100, "Batt.")},
-        {RowOf("Consta", 0, 12, "Fast ")},   // a unit below 1 hit point shows 0
-        {RowOf("Vessel", 9999, 12, "Batt.")},
-        {RowOf("Colony", 1000, 0, "N/A  ")},
-    };
+    const std::string rows[] = {RowOf("Vessel", 696, 100, "Batt."), RowOf("Consta", 0, 12, "Fast "),  // below 1 hp: 0
+                                RowOf("Vessel", 9999, 12, "Batt."), RowOf("Colony", 1000, 0, "N/A  ")};
     Surface *pPanel = UnitTablePanel(pUnits, "Defenders", "OK");
     ASSERT_EQ(pPanel->m_nWidth, UNIT_TABLE_WIDTH);
     ASSERT_EQ(pPanel->m_nHeight, 4 + 3);
     EXPECT_EQ(Row(pPanel, 0, 0, 29), "\xD5\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD< Defenders >\xCD\xCD\xCD\xCD\xCD\xCD\xB8");
     EXPECT_EQ(Row(pPanel, 0, 1, 29), "\xB3 name   \xB3 hp  \xB3" "dmg \xB3 type  \xB3");
     for (int i = 0; i < 4; i++)
-        EXPECT_EQ(Row(pPanel, 0, 2 + i, 29), cases[i].row);
+        EXPECT_EQ(Row(pPanel, 0, 2 + i, 29), rows[i]);
     EXPECT_EQ(Row(pPanel, 0, 6, 29),
               "\xD4\xCD\xCD\xCD\xCD[ OK ]\xCD\xCD\xCD\xCD\xCF\xCD\xCD\xCD\xCD\xCF\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xBE");
     DestroySurface(&pPanel);
@@ -115,14 +109,10 @@ TEST_F(BattleScreen, SelectAttackersTakesOneClickPer250MsAndResetRestoresTheOrde
 
     Idle(1);
     HeadlessDoubleClick(LEFT_X, TableTop(7) + 5);
-    Idle(PAST_CLICK_GUARD);
-    HeadlessClick(LEFT_X, TableTop(6) + 2);
-    Idle(PAST_CLICK_GUARD);
-    HeadlessClick(LEFT_X, TableTop(5) + 2);
-    Idle(PAST_CLICK_GUARD);
-    HeadlessClick(RIGHT_X, TableTop(6) + 5);  // Reset
-    Idle(PAST_CLICK_GUARD);
-    HeadlessClick(LEFT_X, TableTop(7) + 6);   // OK
+    ClickAfter(PAST_CLICK_GUARD, LEFT_X, TableTop(6) + 2);
+    ClickAfter(PAST_CLICK_GUARD, LEFT_X, TableTop(5) + 2);
+    ClickAfter(PAST_CLICK_GUARD, RIGHT_X, TableTop(6) + 5);  // Reset
+    ClickAfter(PAST_CLICK_GUARD, LEFT_X, TableTop(7) + 6);   // OK
     EXPECT_EQ(SelectAttackersScreen(pRest, pAttack), 1);
     EXPECT_EQ(HeadlessPendingInput(), 0);
     EXPECT_EQ(Objects(pRest), (std::vector<void *>{units[2], units[3], units[0], units[1]}));
@@ -141,13 +131,10 @@ TEST_F(BattleScreen, ACancelledBlockChoiceClearsTheTargetAndAsksAgain)
     const int dialogTop = TableTop(4), targetsTop = TableTop(5);
     struct Choice { int unit, targetRow; } choices[] = {{0, 3}, {0, 4}, {1, 2}};  // Y, Cancel, X
     for (const Choice &c : choices) {
-        Idle(PAST_START_GUARD);
-        HeadlessClick(40, dialogTop + 1 + c.unit);
-        Idle(PAST_START_GUARD);
-        HeadlessClick(40, targetsTop + c.targetRow);
+        ClickAfter(PAST_START_GUARD, 40, dialogTop + 1 + c.unit);
+        ClickAfter(PAST_START_GUARD, 40, targetsTop + c.targetRow);
     }
-    Idle(PAST_CLICK_GUARD);
-    HeadlessClick(5, dialogTop + 3);            // Finished
+    ClickAfter(PAST_CLICK_GUARD, 5, dialogTop + 3);  // Finished
     EXPECT_EQ(BlockingScreen(pRest, pEnemy), 1);
     EXPECT_EQ(HeadlessPendingInput(), 0);
     EXPECT_EQ(((BattleUnit *)pRest->m_pHead->m_pData)->m_pBlockTarget, nullptr);
@@ -174,39 +161,30 @@ TEST_F(BattleScreen, ABattlePlayedFromADragToTheResultsAndVictory)
     HeadlessDrag(1, 32, 1, 36);
     RunScript();
     ASSERT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 3));
-    int x = -1, y = -1;
     for (int turn = 0; turn < 5 && pFleet->m_eState != FLEET_ENCOUNTER; turn++) {
-        ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
-        HeadlessClick(x + 1, y);
+        ClickLabel(" End Turn ");
         RunScript();
     }
     ASSERT_EQ(pFleet->m_eState, FLEET_ENCOUNTER);
     int frames = HeadlessFrameCount();
-
-    HeadlessClick(x + 1, y);
+    ClickLabel(" End Turn ");
     // Select Attackers: the help, then both Sieges, then OK.
     Idle(1);
     ScriptOk();
     HeadlessClick(LEFT_X, TableTop(6) + 2);
-    Idle(PAST_CLICK_GUARD);
-    HeadlessClick(LEFT_X, TableTop(5) + 2);
-    Idle(PAST_CLICK_GUARD);
-    HeadlessClick(LEFT_X, TableTop(4) + 3);
+    ClickAfter(PAST_CLICK_GUARD, LEFT_X, TableTop(5) + 2);
+    ClickAfter(PAST_CLICK_GUARD, LEFT_X, TableTop(4) + 3);
     // Blocking: its help, the Laser Fighter's target list with its help, the Fast Fighter, Finished.
     ScriptOk();
-    Idle(PAST_START_GUARD);
-    HeadlessClick(40, TableTop(3) + 1);
+    ClickAfter(PAST_START_GUARD, 40, TableTop(3) + 1);
     Idle(1);
     ScriptOk();
-    Idle(PAST_START_GUARD);
-    HeadlessClick(40, TableTop(4) + 2);
-    Idle(PAST_CLICK_GUARD);
-    HeadlessClick(5, TableTop(3) + 2);
+    ClickAfter(PAST_START_GUARD, 40, TableTop(4) + 2);
+    ClickAfter(PAST_CLICK_GUARD, 5, TableTop(3) + 2);
     // The results: the help, then OK; then the victory box.
     Idle(1);
     ScriptOk();
-    Idle(PAST_START_GUARD);
-    HeadlessClick(LEFT_X, TableTop(6) + 5);
+    ClickAfter(PAST_START_GUARD, LEFT_X, TableTop(6) + 5);
     ScriptOk();
     RunScript();
     EXPECT_EQ(HeadlessPendingInput(), 0);

@@ -1,15 +1,9 @@
 // The console: the size rules and the resize question, the screen centre, and presenting with
 // and without the software cursor.
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
-#include <string>
 
-#include "game/core/console.h"
-#include "game/core/input.h"
-#include "platform/headless.h"
 #include "ui_harness.h"
 
 namespace {
@@ -53,43 +47,30 @@ TEST(ConsoleSize, ConsolesOutsideTheSizeRulesAreOfferedTheResizeAndYesOrEnterAcc
     EXPECT_EQ(ScreenCentreOf(81, 51).m_y, 24);
 }
 
-using ConsoleSizeDeathTest = testing::Test;
-
-// The child sends standard output to standard error, where the death test reads it.
-void StartConsoleInChild(int cols, int rows, const char *pAnswer)
-{
-    dup2(2, 1);
-    HeadlessInstall(cols, rows);
-    HeadlessSetAnswer(pAnswer);
-    InitConsole("Vostrel");
-}
-
-TEST_F(ConsoleSizeDeathTest, RefusingTheResizeEndsTheGameWithStatusZero)
+// Refusing the resize ends the game with status zero; a display call that fails is named with its
+// error number, which becomes the exit status. The child sends standard output to standard
+// error, where the death test reads it.
+TEST(ConsoleSizeDeathTest, RefusingTheResizeOrAFailedDisplayCallEndsTheGame)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(StartConsoleInChild(79, 50, "n"), testing::ExitedWithCode(0), "\\(Y/n\\)");
-    EXPECT_EXIT(StartConsoleInChild(200, 200, "x"), testing::ExitedWithCode(0), "too large");
-    EXPECT_EXIT(StartConsoleInChild(80, 40, ""), testing::ExitedWithCode(0), "less than 80x50");
-}
-
-// A display call that fails is named with its error number, which becomes the exit status.
-TEST_F(ConsoleSizeDeathTest, AFailedDisplayCallIsNamedAndItsNumberIsTheExitStatus)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const struct { int which; const char *call; int err; } cases[] = {
-        {HEADLESS_FAIL_GET_SIZE, "isatty", 25},
-        {HEADLESS_FAIL_ENTER, "tcsetattr", 5},
-        {HEADLESS_FAIL_TITLE, "write", 9},
+    const struct { int cols, rows; const char *answer; int which; const char *call; int status; const char *said; } cases[] = {
+        {79, 50, "n", 0, nullptr, 0, "\\(Y/n\\)"},
+        {200, 200, "x", 0, nullptr, 0, "too large"},
+        {80, 40, "", 0, nullptr, 0, "less than 80x50"},
+        {80, 50, "", HEADLESS_FAIL_GET_SIZE, "isatty", 25, "\nERROR: isatty\\(\\) failed: 25\n"},
+        {80, 50, "", HEADLESS_FAIL_ENTER, "tcsetattr", 5, "\nERROR: tcsetattr\\(\\) failed: 5\n"},
+        {80, 50, "", HEADLESS_FAIL_TITLE, "write", 9, "\nERROR: write\\(\\) failed: 9\n"},
     };
     for (const auto &c : cases) {
         auto start = [&] {
             dup2(2, 1);
-            HeadlessInstall(80, 50);
-            HeadlessSetFailure(c.which, c.call, c.err);
+            HeadlessInstall(c.cols, c.rows);
+            HeadlessSetAnswer(c.answer);
+            if (c.call)
+                HeadlessSetFailure(c.which, c.call, c.status);
             InitConsole("Vostrel");
         };
-        std::string message = std::string("\nERROR: ") + c.call + "\\(\\) failed: " + std::to_string(c.err) + "\n";
-        EXPECT_EXIT(start(), testing::ExitedWithCode(c.err), message);
+        EXPECT_EXIT(start(), testing::ExitedWithCode(c.status), c.said) << c.cols << "x" << c.rows << " " << c.said;
     }
 }
 

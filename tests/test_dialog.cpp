@@ -1,12 +1,6 @@
 // Modal dialogs: placement, ending on the update's result, presses that end outside a button or
 // outlive their dialog, and the screen put back as it was.
-#include <gtest/gtest.h>
-
-#include "game/core/console.h"
-#include "game/ui/dialog.h"
 #include "game/ui/uiutils.h"
-#include "game/ui/window.h"
-#include "platform/headless.h"
 #include "ui_harness.h"
 
 namespace {

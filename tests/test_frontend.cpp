@@ -1,11 +1,7 @@
 // The intro story and the credits on the headless display, whole sequences on its virtual clock.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "game/core/files.h"
@@ -34,13 +30,7 @@ void PresentAndWatch(const PlatformCell *pCells, int cols, int rows)
 
 PlatformInputRecord Record(int kind, uint32_t vkOrButtons, uint32_t flags = 0)
 {
-    PlatformInputRecord record = {};
-    record.m_kind = kind;
-    record.m_vk = vkOrButtons;
-    record.m_buttons = kind == PLATFORM_RECORD_MOUSE ? vkOrButtons : 0;
-    record.m_x = record.m_y = 20;
-    record.m_flags = flags;
-    return record;
+    return {kind, vkOrButtons, 20, 20, kind == PLATFORM_RECORD_MOUSE ? vkOrButtons : 0, flags};
 }
 
 std::string Trimmed(int y)

@@ -51,17 +51,11 @@ std::vector<uint8_t> Bytes(const fs::path &file)
 void ReplayPictures(const std::vector<std::string> &dirs)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const char *pOld = getenv("ASAN_OPTIONS");
-    std::string old = pOld != NULL ? pOld : "";
+    std::string old = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";  // empty is as good as unset
     setenv("ASAN_OPTIONS", (old + ":max_allocation_size_mb=64").c_str(), 1);
-    for (const fs::path &file : Inputs(dirs)) {
-        std::vector<uint8_t> bytes = Bytes(file);
-        EXPECT_EXIT(CheckPictureInChild(bytes), testing::ExitedWithCode(0), "") << file;
-    }
-    if (pOld != NULL)
-        setenv("ASAN_OPTIONS", old.c_str(), 1);
-    else
-        unsetenv("ASAN_OPTIONS");
+    for (const fs::path &file : Inputs(dirs))
+        EXPECT_EXIT(CheckPictureInChild(Bytes(file)), testing::ExitedWithCode(0), "") << file;
+    setenv("ASAN_OPTIONS", old.c_str(), 1);
 }
 
 void ReplayTerminalInput(const std::vector<std::string> &dirs)

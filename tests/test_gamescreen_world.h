@@ -6,6 +6,8 @@
 // queues below.
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "game/screens/gamescreen.h"
 #include "game/screens/mainflow.h"
+#include "game/screens/panels.h"
 #include "game/world/structure.h"
 #include "game/world/turn.h"
 #include "tests/world/motion_world.h"
@@ -44,6 +47,16 @@ inline void RunScript(int extraFrames = 3)
     for (int i = 0; i < extraFrames && g_gameState != GAME_STATE_QUIT; i++)
         GameFrame();
 }
+
+// Scripts a click on a label as the last frame shows it (dx cells into it), or on the " OK " of a
+// message box.
+inline void ClickLabel(const char *pLabel, int dx = 1)
+{
+    int x = -1, y = -1;
+    ASSERT_TRUE(HeadlessFindText(pLabel, &x, &y)) << pLabel;
+    HeadlessClick(x + dx, y);
+}
+inline void ScriptOk() { HeadlessClick(39, 30); }
 
 // A row of a surface, or of a presented frame (the last one when none is given), trailing blanks
 // cut; the shade that shows through the blanks of a text on a dialog reads as blanks.
@@ -90,6 +103,7 @@ class ScreenWorld : public motion_test::World {
 protected:
     void SetUp() override
     {
+        alarm(300);  // a scripted click that misses a modal dialog would wait for ever
         LinkAssets();
         m_pUi = std::make_unique<UiHarness>();
         World::SetUp();
@@ -111,6 +125,7 @@ protected:
 
     void TearDown() override
     {
+        FreeBuildLists();
         GameScreenRelease();
         m_pUi->Shutdown();
         World::TearDown();
@@ -121,6 +136,7 @@ protected:
         g_viewMode = VIEW_GALAXY;
         g_pSelSystem = nullptr;
         g_pSelPlanet = nullptr;
+        alarm(0);
     }
 
     // A press on a map cell held for one frame, as the loop hands it over; the frame after the
@@ -156,14 +172,10 @@ protected:
     static std::string PanelText()
     {
         std::string text;
-        for (int i = 0; i < g_pSideBar->m_nWidth * g_pSideBar->m_nHeight; i++)
-            text += i % g_pSideBar->m_nWidth == 0 ? '\n' : (char)g_pSideBar->m_pCells[i].m_ch;
-        for (size_t blank; (blank = text.find(" \n")) != std::string::npos;)
-            text.erase(blank, 1);
-        text.erase(0, 1);
+        for (int y = 0; y < g_pSideBar->m_nHeight; y++)
+            text += (y ? "\n" : "") + Row(g_pSideBar, 1, y, g_pSideBar->m_nWidth - 1);
         return text.erase(text.find_last_not_of(" \n") + 1);
     }
-
 
     std::unique_ptr<UiHarness> m_pUi;
 };

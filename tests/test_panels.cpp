@@ -1,11 +1,8 @@
 // The information panels and the build dialogs, played through the headless console: what the
 // panels show, how a list picks its entry, what BUILD, QUEUE and DONE do, the queue dialog's bars
 // and arrows, and the limits a planet puts on building.
-#include <unistd.h>
-
 #include <algorithm>
 
-#include "game/screens/panels.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {
@@ -17,29 +14,21 @@ const int LIST_X = 12;
 const Coord BUILD_AT = {41, 31}, QUEUE_AT = {52, 31}, SHIP_DONE_AT = {63, 31}, LIST_DONE_AT = {62, 31};
 const Coord EXIT_AT = {58, 31}, FIRST_AT = {54, 18}, UP_AT = {54, 20}, DOWN_AT = {54, 22}, LAST_AT = {54, 24};
 
-void Push(Coord at) { HeadlessClick(at.m_x, at.m_y); }
-void ClickItem(int k) { HeadlessClick(LIST_X, 15 + 2 * k); }
-
-bool AnyFrameShows(const char *pText) { return ShownSince(0, pText); }
+Coord Item(int k) { return Coord{LIST_X, 15 + 2 * k}; }
+void Push(std::initializer_list<Coord> points)
+{
+    for (Coord at : points)
+        HeadlessClick(at.m_x, at.m_y);
+}
 
 // The player's home planet selected, as its panel's build buttons find it.
 class BuildPanels : public ScreenWorld {
 protected:
     Planet *m_pTerra = nullptr;
-
     void SetUp() override
     {
-        alarm(60);  // a scripted click that misses a modal dialog would wait for ever
         ScreenWorld::SetUp();
         m_pTerra = g_pSelPlanet = PlanetAt(0, 0);
-    }
-
-    void TearDown() override
-    {
-        FreeBuildLists();
-        ClearEventQueue(&g_eventQueue);
-        ScreenWorld::TearDown();
-        alarm(0);
     }
 };
 
@@ -113,16 +102,15 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     ASSERT_EQ(MakeListItems(&s_ppItems, names, BUILD_LIST_ITEMS, 23, 12), 0);
     s_calls = 0;
     s_sel = {BUILD_LIST_ITEMS, BUILD_LIST_ITEMS, 0, nullptr};
-    ClickItem(2);
+    Push({Item(2)});
     EXPECT_EQ(RunList(4), 1);
     EXPECT_EQ(s_calls, 1);
     EXPECT_EQ(s_callFrame, 2);  // the press lit it, the release chose it
     EXPECT_EQ(s_sel.m_iSelected, 2);
     EXPECT_TRUE(s_ppItems[2]->m_bHighlighted);
-    EXPECT_TRUE(AnyFrameShows("Structure Type: Shipyard"));
+    EXPECT_TRUE(ShownSince(0, "Structure Type: Shipyard"));
 
-    ClickItem(5);
-    ClickItem(5);  // clicking the chosen entry keeps it
+    Push({Item(5), Item(5)});  // clicking the chosen entry keeps it
     EXPECT_EQ(RunList(6), 1);
     EXPECT_EQ(s_calls, 2);
     EXPECT_EQ(s_sel.m_iSelected, 5);
@@ -142,9 +130,9 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     // Events left from before the dialog, and a second one of the list's own, swallow no click.
     PostMouseEvent(EV_LEFT_BUTTON, 3, 3, 0, 0, g_pScreen, &g_eventQueue);
     PostMouseEvent(EV_MOUSE_UP, 3, 3, 0, 0, g_pScreen, &g_eventQueue);
-    ClickItem(4);
-    HeadlessDoubleClick(LIST_X, 15 + 2 * 6);
-    ClickItem(0);
+    Push({Item(4)});
+    HeadlessDoubleClick(Item(6).m_x, Item(6).m_y);
+    Push({Item(0)});
     EXPECT_EQ(RunList(10), 1);
     EXPECT_EQ(s_calls, 6);
     EXPECT_EQ(s_sel.m_iSelected, 0);
@@ -156,16 +144,13 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
 
 TEST_F(BuildPanels, BuildStructQueuesTheChosenStructureAtTheColonyAndNothingWithoutOne)
 {
-    ClickItem(0);
-    Push(BUILD_AT);
-    Push(LIST_DONE_AT);
+    Push({Item(0), BUILD_AT, LIST_DONE_AT});
     RunBuildStruct();
-    Push(BUILD_AT);  // reopened, nothing is chosen: BUILD queues nothing
-    Push(LIST_DONE_AT);
+    Push({BUILD_AT, LIST_DONE_AT});  // reopened, nothing is chosen: BUILD queues nothing
     RunBuildStruct();
     Structure *pColony = PlanetGetColony(m_pTerra);
     EXPECT_EQ(Queued(pColony), (std::vector<int>{V_TYPE_HARVESTER_ENERGY}));
-    EXPECT_TRUE(AnyFrameShows("Structure queued for"));  // the log below the dialog told the player at once
+    EXPECT_TRUE(ShownSince(0, "Structure queued for"));  // the log below the dialog told the player at once
 
     pColony->m_bDestroyed = 1;  // destroyed in battle this turn, freed at the next update
     int frames = HeadlessFrameCount();
@@ -182,31 +167,23 @@ TEST_F(BuildPanels, BuildStructQueuesTheChosenStructureAtTheColonyAndNothingWith
 
 TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaitsOrKeepsTheChoice)
 {
-    ClickItem(1);
-    Push(BUILD_AT);
-    Push(SHIP_DONE_AT);
+    Push({Item(1), BUILD_AT, SHIP_DONE_AT});
     RunAddShip();
     EXPECT_EQ(LastMessage(), "There is no Shipyard on Terra to build ships.");
     EXPECT_EQ(m_pTerra->m_iEnergy, 1000);
 
     Structure *pYard = AddStructure(m_pTerra, V_TYPE_SHIPYARD);
-    ClickItem(1);
-    Push(QUEUE_AT);  // queues, and with nothing waiting before opens no queue dialog and keeps the choice
-    Push(BUILD_AT);
-    Push(QUEUE_AT);  // ships wait now: the queue is shown, and the choice is forgotten
-    Push(EXIT_AT);
-    Push(BUILD_AT);
-    Push(SHIP_DONE_AT);
+    // QUEUE queues, and with nothing waiting before opens no queue dialog and keeps the choice;
+    // with ships waiting it shows the queue, and the choice is forgotten.
+    Push({Item(1), QUEUE_AT, BUILD_AT, QUEUE_AT, EXIT_AT, BUILD_AT, SHIP_DONE_AT});
     RunAddShip();
-    EXPECT_TRUE(AnyFrameShows(" EXIT "));
+    EXPECT_TRUE(ShownSince(0, " EXIT "));
     EXPECT_EQ(Queued(pYard), (std::vector<int>{V_TYPE_SHIP_FAST, V_TYPE_SHIP_FAST}));
     EXPECT_EQ(m_pTerra->m_iEnergy, 800);
     EXPECT_EQ(g_shipList.m_iSelected, BUILD_LIST_ITEMS);
 
     Structure *pYard2 = AddStructure(m_pTerra, V_TYPE_SHIPYARD);
-    ClickItem(0);
-    Push(BUILD_AT);
-    Push(SHIP_DONE_AT);
+    Push({Item(0), BUILD_AT, SHIP_DONE_AT});
     RunAddShip();
     EXPECT_EQ(Queued(pYard), (std::vector<int>{V_TYPE_SHIP_FAST, V_TYPE_SHIP_FAST, V_TYPE_SHIP_DRONE}));
     EXPECT_EQ(Queued(pYard2), (std::vector<int>{V_TYPE_SHIP_DRONE}));
@@ -221,7 +198,7 @@ TEST_F(BuildPanels, TheQueueDialogShowsBarsScrollsAndItsArrowsMoveTheShipAfterTh
     ASSERT_EQ(QueueShip(pYard, V_TYPE_SHIP_DRONE), 0);
     pYard->m_pQueue->m_pFirst->m_iTurns = 3;  // one of its four turns done
     HeadlessMoveMouse(30, 30);
-    Push(EXIT_AT);
+    Push({EXIT_AT});
     ShowBuildQueueDialog(pYard);
     const HeadlessFrame *pOpen = HeadlessGetFrame(1);
     // The list, shorter and narrower than its view at (15, 15), is centred there; 23 * 0.25 = 5.75
@@ -242,7 +219,7 @@ TEST_F(BuildPanels, TheQueueDialogShowsBarsScrollsAndItsArrowsMoveTheShipAfterTh
     ASSERT_EQ(QueueShip(pYard, V_TYPE_MOTHERSHIP_COLONY), 0);
     HeadlessMoveMouse(20, 20);
     HeadlessWheel(20, 20, -120);
-    Push(EXIT_AT);
+    Push({EXIT_AT});
     ShowBuildQueueDialog(pYard);
     EXPECT_EQ(Row(nullptr, 15, 15 + 18 - 6, 11, HeadlessGetFrame(1)), "LG/I Rabbit");
     EXPECT_EQ(Row(nullptr, 15, 15 + 18 - 6, 11, HeadlessGetFrame(4)), "Rackham Cor");  // before the wheel
@@ -263,7 +240,7 @@ TEST_F(BuildPanels, TheQueueDialogShowsBarsScrollsAndItsArrowsMoveTheShipAfterTh
         BuildQueueCreate(&pYard->m_pQueue);
         for (int type : c.order.size() == 1 ? c.order : three)
             ASSERT_EQ(QueueShip(pYard, type), 0);
-        Push(c.at);
+        Push({c.at});
         ShowBuildQueueDialog(pYard);
         EXPECT_EQ(Queued(pYard), c.order) << "arrow at row " << c.at.m_y;
     }

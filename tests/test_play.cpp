@@ -1,10 +1,8 @@
-// The game played as a person plays it, with the mouse on the headless display: into the home
-// system and onto the home planet, structures and ships built through the dialogs, the shipyard's
-// queue reordered, turns ended until the ships stand in the hold, a fleet sent across the system by
-// dragging, and back out to the galaxy. A second game runs two hundred turns, with a colony founded
-// and a warp jump, and must end with nothing leaked.
-#include <unistd.h>
-
+// The game played as a person plays it, with the mouse on the headless display, for two hundred
+// turns: into the home system and onto the home planet, structures and ships built through the
+// dialogs, the shipyard's queue reordered, turns ended until the ships stand in the hold, fleets
+// sent across the system by dragging, through a warp gate and to found a colony, and back out to
+// the galaxy; the game must end with nothing leaked.
 #include <cmath>
 #include <functional>
 
@@ -43,9 +41,9 @@ protected:
 
     // A new game as the main menu starts one, played as far as the home planet's close-up, on the
     // first galaxy whose home system has an unowned planet near the home planet with an empty cell
-    // short of it from which a fleet sees it, and (when asked) a paired gate close enough to the
-    // home planet to drag to.
-    void StartOnTheHomePlanet(bool withGate)
+    // short of it from which a fleet sees it, and a paired gate close enough to the home planet to
+    // drag to.
+    void StartOnTheHomePlanet()
     {
         for (unsigned seed = 1; seed < 2000 && !m_pNear; seed++) {
             RandSeed(seed);
@@ -68,7 +66,7 @@ protected:
                 if (pGate->m_pPair && abs(pGate->m_pos.m_x - home.m_x) < 40 && abs(pGate->m_pos.m_y - home.m_y) < 24)
                     m_pGate = pGate;
             }
-            for (int i = 1; i < m_pHome->m_cPlanet && (m_pGate || !withGate) && !m_pNear; i++) {
+            for (int i = 1; i < m_pHome->m_cPlanet && m_pGate && !m_pNear; i++) {
                 Planet *pPlanet = m_pHome->m_ppPlanet[i];
                 Coord p = pPlanet->m_pos;
                 double d = Distance(p, home);  // both ends of a drag must fit in the view at once
@@ -132,20 +130,19 @@ protected:
     // Clicks a label as the screen shows it now, then the given points, and runs the script.
     static void Use(const char *pLabel, std::vector<Coord> then = {})
     {
-        int x = -1, y = -1;
         GameFrame();
-        ASSERT_TRUE(HeadlessFindText(pLabel, &x, &y)) << pLabel;
-        HeadlessClick(x + 1, y);
+        ClickLabel(pLabel);
         for (Coord at : then)
             HeadlessClick(at.m_x, at.m_y);
         RunScript();
     }
 
-    // Ends turns with the button until the condition holds, at most limit turns.
-    static void EndTurnsUntil(const std::function<bool()> &done, int limit)
+    // Ends turns with the button until the condition holds, at most limit turns; whether it holds.
+    static bool EndTurnsUntil(const std::function<bool()> &done, int limit)
     {
         for (int turn = 0; turn < limit && !done() && g_gameState == GAME_STATE_PLAYING; turn++)
             Use(" End Turn ");
+        return done();
     }
 
     // The "Energy:" figure of the last build dialog shown, or -1; the blanks of the text let the
@@ -168,9 +165,9 @@ protected:
     Coord m_lookout, m_icon, m_home, m_nearCell;
 };
 
-TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
+TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony)
 {
-    StartOnTheHomePlanet(false);
+    StartOnTheHomePlanet();
     Planet *pHomePlanet = m_pHomePlanet, *pNear = m_pNear;  // for the conditions below
 
     // A Shipyard and an Energy Harvester through "Build Struct".
@@ -179,9 +176,8 @@ TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
     EXPECT_EQ(Queued(PlanetGetColony(pHomePlanet)), (std::vector<int>{V_TYPE_SHIPYARD, V_TYPE_HARVESTER_ENERGY}));
     EXPECT_EQ(pHomePlanet->m_iEnergy, energy - 600);
     EXPECT_EQ(ShownEnergy(), pHomePlanet->m_iEnergy);
-    EndTurnsUntil([&] { return PlanetGetShipyard(pHomePlanet) != nullptr; }, 5);
+    ASSERT_TRUE(EndTurnsUntil([&] { return PlanetGetShipyard(pHomePlanet) != nullptr; }, 5));
     Structure *pYard = PlanetGetShipyard(pHomePlanet);
-    ASSERT_NE(pYard, nullptr);
 
     // "  Add Ship  ": a Robotic Drone, a Fast and a Heavy Fighter; in the queue the Fast Fighter,
     // the ship after the one in production, is sent to the end.
@@ -190,13 +186,11 @@ TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
     EXPECT_EQ(HeadlessPendingInput(), 0);
 
     // Turns until the drone waits in the hold, listed in the panel.
-    EndTurnsUntil([&] { return pHomePlanet->m_pFleet && pHomePlanet->m_pFleet->m_cShip > 0; }, 5);
-    ASSERT_NE(pHomePlanet->m_pFleet, nullptr);
+    ASSERT_TRUE(EndTurnsUntil([&] { return pHomePlanet->m_pFleet && pHomePlanet->m_pFleet->m_cShip > 0; }, 5));
     ASSERT_EQ(pHomePlanet->m_pFleet->m_cShip, 1);
 
     // The resources panel grows with the harvester standing.
-    EndTurnsUntil([&] { return PlanetHasStructure(pHomePlanet, V_TYPE_HARVESTER_ENERGY); }, 5);
-    ASSERT_TRUE(PlanetHasStructure(pHomePlanet, V_TYPE_HARVESTER_ENERGY));
+    ASSERT_TRUE(EndTurnsUntil([&] { return PlanetHasStructure(pHomePlanet, V_TYPE_HARVESTER_ENERGY); }, 5));
     Use("Build Struct", {DONE});
     int energyShown = ShownEnergy();
     EXPECT_EQ(energyShown, pHomePlanet->m_iEnergy);
@@ -215,8 +209,7 @@ TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
     EXPECT_EQ(pScout->m_eState, FLEET_LAUNCH);
     // The line's end, lengthened by a cell along its shorter axis, is where the fleet goes.
     EXPECT_LE(abs(pScout->m_dest.m_x - m_lookout.m_x) + abs(pScout->m_dest.m_y - m_lookout.m_y), 1);
-    EndTurnsUntil([&] { return pScout->m_eState == FLEET_IDLE; }, 16);
-    ASSERT_EQ(pScout->m_eState, FLEET_IDLE);
+    ASSERT_TRUE(EndTurnsUntil([&] { return pScout->m_eState == FLEET_IDLE; }, 16));
     EXPECT_TRUE(pNear->m_bFlags & PLANET_KNOWN);
     DragMap(pScout->m_pos, m_nearCell);
     EXPECT_EQ(pScout->m_pTargetPlanet, pNear);
@@ -230,53 +223,38 @@ TEST_F(Play, APersonBuildsQueuesAndSendsAFleetAcrossTheHomeSystem)
     }
     EXPECT_LT(last, 1.5);
 
-    // Onto the home planet again, and out twice to the galaxy.
-    ClickMap(m_home, true);
-    ASSERT_EQ(g_viewMode, VIEW_PLANET);
-    Use(" Zoom Out ");
-    EXPECT_EQ(g_viewMode, VIEW_SYSTEM);
+    // The fighters, all built and in the hold, are dragged onto the gate and come out beyond it.
+    auto holdWaits = [&] { return Queued(pYard).empty() && pHomePlanet->m_pFleet &&
+                                  pHomePlanet->m_pFleet->m_cShip > 0 && pHomePlanet->m_pFleet->m_eState == FLEET_IDLE; };
+    ASSERT_TRUE(EndTurnsUntil(holdWaits, 10));
+    Fleet *pWarper = pHomePlanet->m_pFleet;
+    DragMap(m_home, Coord{m_pGate->m_pos.m_x + 1, m_pGate->m_pos.m_y + 1});
+    EXPECT_EQ(pWarper->m_pTargetGate, m_pGate);
+    auto warped = [&] { return motion_test::ListHolds(m_pGate->m_pPair->m_pSystem->m_pFleets, pWarper); };
+    EXPECT_TRUE(EndTurnsUntil(warped, 30)) << "the fighters never came out in the system beyond the gate";
+
+    // A Colony Mothership, ordered with the home planet chosen on the system map, settles the near
+    // planet.
+    ClickMap(m_home);
+    Use("  Add Ship  ", {ListEntry(6), BUILD, DONE});
+    ASSERT_TRUE(EndTurnsUntil(holdWaits, 30));
+    Fleet *pSettler = pHomePlanet->m_pFleet;
+    DragMap(m_home, m_nearCell);
+    EXPECT_EQ(pSettler->m_pTargetPlanet, pNear);
+    EXPECT_TRUE(EndTurnsUntil([&] { return pNear->m_pOwner != nullptr; }, 30));
+    EXPECT_EQ(pNear->m_pOwner, g_pUniverse->m_ppCompany[0]);
+    EXPECT_EQ(g_pUniverse->m_ppCompany[0]->m_cColony, 2);
+
+    // On to the two hundredth turn, and out to the galaxy, where " Zoom Out " is gone.
+    EndTurnsUntil([&] { return g_pUniverse->m_iTurn == 200; }, 200);
+    ASSERT_EQ(g_gameState, GAME_STATE_PLAYING);
+    EXPECT_EQ(g_pUniverse->m_iTurn, 200);
     Use(" Zoom Out ");
     EXPECT_EQ(g_viewMode, VIEW_GALAXY);
     EXPECT_EQ(g_pMainView->m_pContent, g_pUniverse->m_pSurface);
     GameFrame();
     int x, y;
     EXPECT_FALSE(HeadlessFindText(" Zoom Out ", &x, &y));
-}
-
-TEST_F(Play, TwoHundredTurnsWithAColonyFoundedAndAWarpJumpEndCleanly)
-{
-    StartOnTheHomePlanet(true);
-    Warpgate *pGate = m_pGate;
-    Use("Build Struct", {ListEntry(2), BUILD, DONE});
-
-    // Two drones and a Colony Mothership: the first drone warps, the second looks out for the near
-    // planet, and the colony ship settles it once it has been seen.
-    const Coord targets[] = {{pGate->m_pos.m_x + 1, pGate->m_pos.m_y + 1}, m_lookout, m_nearCell};
-    bool queued = false, warped = false;
-    int sent = 0;
-    Fleet *pWarper = nullptr;
-    for (int turn = 0; turn < 200; turn++) {
-        ASSERT_EQ(g_gameState, GAME_STATE_PLAYING);
-        Fleet *pHold = m_pHomePlanet->m_pFleet;
-        if (!queued && PlanetGetShipyard(m_pHomePlanet)) {
-            Use("  Add Ship  ", {ListEntry(0), BUILD, BUILD, ListEntry(6), BUILD, DONE});
-            ASSERT_EQ(Queued(PlanetGetShipyard(m_pHomePlanet)).size(), 3u);
-            Use(" Zoom Out ");
-            queued = true;
-        } else if (queued && sent < 3 && pHold && pHold->m_cShip > 0 && pHold->m_eState == FLEET_IDLE &&
-                   (sent < 2 || m_pNear->m_bFlags)) {
-            pWarper = sent == 0 ? pHold : pWarper;
-            DragMap(m_home, targets[sent++]);
-            EXPECT_TRUE(sent != 1 || pHold->m_pTargetGate == pGate);
-            EXPECT_TRUE(sent != 3 || pHold->m_pTargetPlanet == m_pNear);
-        }
-        Use(" End Turn ");
-        warped |= pWarper && motion_test::ListHolds(pGate->m_pPair->m_pSystem->m_pFleets, pWarper);
-    }
-    EXPECT_EQ(g_pUniverse->m_iTurn, 200);
-    EXPECT_TRUE(warped) << "the drone never came out in the system beyond the gate";
-    EXPECT_EQ(m_pNear->m_pOwner, g_pUniverse->m_ppCompany[0]);
-    EXPECT_EQ(g_pUniverse->m_ppCompany[0]->m_cColony, 2);
 }
 
 }  // namespace

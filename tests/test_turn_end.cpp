@@ -1,7 +1,6 @@
 // The end of a turn as the player sees it: the colonies each company holds, the victory box that
 // comes back every turn while no rival holds a colony, and defeat, which tears the game down in the
 // middle of the turn.
-#include "game/core/console.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {
@@ -9,9 +8,6 @@ namespace {
 
 using ColonyCount = motion_test::World;
 using EndOfTurn = ScreenWorld;
-
-// The " OK " of a message box on the 80 x 50 screen.
-void ScriptOk() { HeadlessClick(39, 30); }
 
 TEST_F(ColonyCount, AColonyCountsOffOnceFreedOnlyWhenThePlanetHasNoOtherAndNeverBelowNothing)
 {
@@ -75,9 +71,8 @@ TEST_F(EndOfTurn, LosingTheLastColonyEndsTheGameMidTurnWithNothingOfItLeftToTouc
     PlanetGetColony(PlanetAt(0, 3))->m_bDestroyed = 1;
     GameFrame();
     GameFrame();
-    int x = -1, y = -1, frames = HeadlessFrameCount();
-    ASSERT_TRUE(HeadlessFindText(" End Turn ", &x, &y));
-    HeadlessClick(x + 3, y);
+    int frames = HeadlessFrameCount();
+    ClickLabel(" End Turn ", 3);
     ScriptOk();
     ScriptOk();  // a second click that a victory box would take
     for (int i = 0; i < 20 && g_gameState != GAME_STATE_QUIT; i++)

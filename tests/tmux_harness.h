@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -79,11 +79,16 @@ struct PaneScreen {
     void ExpectCell(int x, int y, unsigned char ch, int fg, int bg) const
     {
         VTermScreenCell cell = Cell(x, y);
-        EXPECT_EQ(cell.chars[0] ? cell.chars[0] : 0x20u, g_cp437ToUnicode[ch]) << "at " << x << "," << y;
-        EXPECT_EQ(Index(cell.fg), fg) << "fg at " << x << "," << y;
-        EXPECT_EQ(Index(cell.bg), bg) << "bg at " << x << "," << y;
+        std::vector<int> shown = {(int)(cell.chars[0] ? cell.chars[0] : 0x20u), Index(cell.fg), Index(cell.bg)};
+        EXPECT_EQ(shown, (std::vector<int>{(int)g_cp437ToUnicode[ch], fg, bg})) << "glyph, fg, bg at " << x << "," << y;
     }
 };
+
+// An SGR mouse report of button b at the cell (x, y); final 'M' presses, 'm' releases.
+inline std::string Sgr(int b, int x, int y, char final)
+{
+    return "\x1b[<" + std::to_string(b) + ";" + std::to_string(x + 1) + ";" + std::to_string(y + 1) + final;
+}
 
 class TmuxPane {
 public:
@@ -92,14 +97,15 @@ public:
         static int s_count = 0;
         m_socket = "vostrel-test-" + std::to_string(getpid()) + "-" + std::to_string(++s_count);
         char dir[] = "/tmp/vostrel-tmux-XXXXXX";
-        m_dir = mkdtemp(dir) ? dir : "/tmp";
+        if (!mkdtemp(dir))
+            ADD_FAILURE() << "no scratch directory";
+        m_dir = dir;
     }
     ~TmuxPane()
     {
         Tmux({"kill-server"});
-        for (const char *pName : {"/before", "/after", "/pid"})
-            unlink((m_dir + pName).c_str());
-        rmdir(m_dir.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
     }
 
     std::string Tmux(std::vector<std::string> args)
@@ -118,7 +124,7 @@ public:
             return false;
         std::string cd = workDir.empty() ? "" : "cd " + workDir + " && ";
         SendLine("stty -g > " + m_dir + "/before; " + cd + command + "; echo probe-exit=$?; stty -g > " + m_dir + "/after");
-        return WaitFor([&] { return Capture().find(readyText) != std::string::npos; });
+        return WaitForText(readyText);
     }
 
     // The terminal probe (tests/tmux/termprobe.cpp), ready when its button shows.
@@ -155,14 +161,43 @@ public:
         SendKey("Enter");
     }
 
+    // The cell of a label on the pane: its row, and its column counted in glyphs.
+    bool Find(const std::string &label, int *pX, int *pY)
+    {
+        std::istringstream lines(Capture());
+        std::string line;
+        for (*pY = 0; std::getline(lines, line); ++*pY)
+            if (size_t at = line.find(label); at != std::string::npos) {
+                *pX = 0;
+                for (size_t i = 0; i < at; i++)
+                    *pX += ((unsigned char)line[i] & 0xC0) != 0x80;
+                return true;
+            }
+        return false;
+    }
+
+    // Presses and releases the left button on the middle of a label the pane shows.
+    void ClickLabel(const std::string &label)
+    {
+        int x = 0, y = 0;
+        ASSERT_TRUE(Find(label, &x, &y)) << label << "\n" << Capture();
+        x += (int)label.size() / 2;
+        SendBytes(Sgr(0, x, y, 'M') + Sgr(0, x, y, 'm'));
+    }
+
+    bool WaitForText(const std::string &text, int timeoutMs = 20000)
+    {
+        return WaitFor([&] { return Capture().find(text) != std::string::npos; }, timeoutMs);
+    }
+
     // Waits for the shell to report how the program ended (after marker); returns that status, or -1.
     int WaitForExit(const std::string &marker = "probe-exit=")
     {
         int status = -1;
-        WaitFor([&] {
+        WaitFor([&] {  // the echoed command line shows the marker too, followed by "$?"
             std::string text = Capture();
             for (size_t pos = text.find(marker); pos != std::string::npos; pos = text.find(marker, pos + 1))
-                if (isdigit((unsigned char)text[pos + marker.size()]) && sscanf(text.c_str() + pos + marker.size(), "%d", &status) == 1)
+                if (sscanf(text.c_str() + pos + marker.size(), "%d", &status) == 1)
                     return true;
             return false;
         });
@@ -210,11 +245,6 @@ private:
     std::string m_socket;
     std::string m_dir;
 };
-
-inline std::string Sgr(int b, int x, int y, char final)
-{
-    return "\x1b[<" + std::to_string(b) + ";" + std::to_string(x + 1) + ";" + std::to_string(y + 1) + final;
-}
 
 // Lines of text appear in this order (each found after the one before).
 inline void ExpectInOrder(const std::string &text, const std::vector<std::string> &lines)
