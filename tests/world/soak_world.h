@@ -130,6 +130,7 @@ struct Checker {
     std::string failure;
     std::unordered_set<int> ids;
     std::unordered_set<const Fleet *> fleets;
+    std::vector<const Fleet *> pointed;   // fleets chased and fleets in a gate's transit
 
     void Fail(const std::string &what)
     {
@@ -155,13 +156,15 @@ struct Checker {
         if (pStructure->m_eType == V_TYPE_COLONY)
             *pQueued += count;
     }
-    // Held by exactly one holder, its ship count its list's length, every ship's id unique.
-    void Fleet_(const Fleet *pFleet, const System *pIn)
+    // Held by exactly one holder, its ship count its list's length, every ship's id unique; a
+    // hold's home is its planet.
+    void Fleet_(const Fleet *pFleet, const System *pIn, const Planet *pHome = nullptr)
     {
         if (!fleets.insert(pFleet).second)
             Fail("a fleet held twice");
-        if (pFleet->m_pSystem != pIn)
-            Fail("a fleet listed in a system it is not in");
+        if (pFleet->m_pSystem != pIn || (pHome && pFleet->m_pHomePlanet != pHome))
+            Fail("a fleet listed in a system it is not in, or a hold of another planet");
+        pointed.push_back(pFleet->m_pTargetFleet);
         Id(pFleet->m_iId, "fleet");
         if (pFleet->m_cShip != pFleet->m_pShips->m_cItem)
             Fail("a fleet counts " + std::to_string(pFleet->m_cShip) + " ships and lists " +
@@ -190,7 +193,9 @@ struct Checker {
         if (bColony && pPlanet->m_pOwner)
             colonies[pPlanet->m_pOwner->m_iNum - 1]++;
         if (pPlanet->m_pFleet)
-            Fleet_(pPlanet->m_pFleet, nullptr);
+            Fleet_(pPlanet->m_pFleet, nullptr, pPlanet);
+        else if (pPlanet->m_pOwner)
+            Fail("an owned planet without a hold");
     }
     void Run()
     {
@@ -202,19 +207,16 @@ struct Checker {
                 Fail("a search mark left set");
             for (int i = 0; i < pSystem->m_cPlanet; i++)
                 Planet_(pSystem->m_ppPlanet[i], colonies);
-            for (int i = 0; i < pSystem->m_cGate; i++)
+            for (int i = 0; i < pSystem->m_cGate; i++) {
                 Id(pSystem->m_ppGate[i]->m_iId, "gate");
+                pointed.push_back(pSystem->m_ppGate[i]->m_pTransitFleet);
+            }
             for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
                 Fleet_((const Fleet *)pNode->m_pData, pSystem);
         }
-        for (int s = 0; s < pUniverse->m_cSystem; s++) {
-            const System *pSystem = pUniverse->m_ppSystem[s];
-            for (int i = 0; i < pSystem->m_cGate; i++) {
-                const Fleet *pTransit = pSystem->m_ppGate[i]->m_pTransitFleet;
-                if (pTransit && !fleets.count(pTransit))
-                    Fail("a gate remembers a fleet no longer in play");
-            }
-        }
+        for (const Fleet *pFleet : pointed)
+            if (pFleet && !fleets.count(pFleet))
+                Fail("a gate or a fleet points at a fleet no longer in play");
         for (int c = 0; c < pUniverse->m_cCompany; c++) {
             if (pUniverse->m_ppCompany[c]->m_cColony != colonies[c])
                 Fail("company " + std::to_string(c) + " counts " +
@@ -227,7 +229,7 @@ struct Checker {
 // "" when the world holds together, else what is broken first.
 inline std::string CheckInvariants(const Universe *pUniverse)
 {
-    Checker checker{pUniverse, "", {}, {}};
+    Checker checker{pUniverse, "", {}, {}, {}};
     checker.Run();
     return checker.failure;
 }
