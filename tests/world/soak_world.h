@@ -238,29 +238,20 @@ inline std::string CheckInvariants(const Universe *pUniverse)
 
 struct Digest {
     uint64_t h = 1469598103934665603ull;
-    void Add(long long v)
+    template <class... T> void Add(T... values)
     {
-        for (int i = 0; i < 8; i++) {
-            h ^= (uint64_t)(v >> (8 * i)) & 0xFF;
-            h *= 1099511628211ull;
-        }
+        for (long long v : {(long long)values...})
+            for (int i = 0; i < 8; i++)
+                h = (h ^ ((uint64_t)(v >> (8 * i)) & 0xFF)) * 1099511628211ull;
     }
     void Fleet_(const Fleet *pFleet)
     {
-        Add(pFleet->m_iId);
-        Add(pFleet->m_eState);
-        Add(pFleet->m_aiState);
-        Add(pFleet->m_aiLastState);
-        Add(pFleet->m_pos.m_x);
-        Add(pFleet->m_pos.m_y);
-        Add(pFleet->m_iEnergy);
-        Add(pFleet->m_pAttackTarget ? pFleet->m_pAttackTarget->m_iId : -1);
-        Add(pFleet->m_pRoute->m_cItem);
+        Add(pFleet->m_iId, pFleet->m_eState, pFleet->m_aiState, pFleet->m_aiLastState, pFleet->m_pos.m_x,
+            pFleet->m_pos.m_y, pFleet->m_iEnergy, pFleet->m_pAttackTarget ? pFleet->m_pAttackTarget->m_iId : -1,
+            pFleet->m_pRoute->m_cItem);
         for (const ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext) {
             const Ship *pShip = (const Ship *)pNode->m_pData;
-            Add(pShip->m_iId);
-            Add(pShip->m_eType);
-            Add(pShip->m_pArmor ? pShip->m_pArmor->m_iHp : 0);
+            Add(pShip->m_iId, pShip->m_eType, pShip->m_pArmor ? pShip->m_pArmor->m_iHp : 0);
         }
     }
 };
@@ -268,41 +259,31 @@ struct Digest {
 inline uint64_t WorldDigest(const Universe *pUniverse)
 {
     Digest d;
-    d.Add(pUniverse->m_iTurn);
-    d.Add(g_nextObjectId);
+    d.Add(pUniverse->m_iTurn, g_nextObjectId);
     for (int c = 0; c < pUniverse->m_cCompany; c++) {
         const Company *pCompany = pUniverse->m_ppCompany[c];
-        d.Add(pCompany->m_cColony);
-        d.Add(pCompany->m_offenseScore);
-        d.Add(pCompany->m_defenseScore);
-        d.Add(pCompany->m_aiState);
-        d.Add(pCompany->m_aiLastState);
+        d.Add(pCompany->m_cColony, pCompany->m_offenseScore, pCompany->m_defenseScore, pCompany->m_aiState,
+              pCompany->m_aiLastState);
     }
     for (int s = 0; s < pUniverse->m_cSystem; s++) {
         const System *pSystem = pUniverse->m_ppSystem[s];
         for (int i = 0; i < pSystem->m_cPlanet; i++) {
             const Planet *pPlanet = pSystem->m_ppPlanet[i];
-            d.Add(pPlanet->m_iOwnerNum);
-            d.Add(pPlanet->m_iEnergy);
-            d.Add(pPlanet->m_iMatter);
-            d.Add(pPlanet->m_aiState);
-            d.Add(pPlanet->m_aiLastState);
+            d.Add(pPlanet->m_iOwnerNum, pPlanet->m_iEnergy, pPlanet->m_iMatter, pPlanet->m_aiState,
+                  pPlanet->m_aiLastState);
             for (int k = 0; k < pPlanet->m_cStructure; k++) {
                 const Structure *pStructure = pPlanet->m_ppStructure[k];
-                d.Add(pStructure->m_iId);
-                d.Add(pStructure->m_eType);
+                d.Add(pStructure->m_iId, pStructure->m_eType);
                 for (const BuildNode *pNode = pStructure->m_pQueue ? pStructure->m_pQueue->m_pFirst : nullptr;
-                     pNode; pNode = pNode->m_pNext) {
-                    d.Add(pNode->m_eType);
-                    d.Add(pNode->m_iTurns);
-                }
+                     pNode; pNode = pNode->m_pNext)
+                    d.Add(pNode->m_eType, pNode->m_iTurns);
             }
             if (pPlanet->m_pFleet)
                 d.Fleet_(pPlanet->m_pFleet);
         }
         for (int i = 0; i < pSystem->m_cGate; i++) {
-            d.Add(pSystem->m_ppGate[i]->m_bActive);
-            d.Add(pSystem->m_ppGate[i]->m_pTransitFleet ? pSystem->m_ppGate[i]->m_pTransitFleet->m_iId : -1);
+            const Warpgate *pGate = pSystem->m_ppGate[i];
+            d.Add(pGate->m_bActive, pGate->m_pTransitFleet ? pGate->m_pTransitFleet->m_iId : -1);
         }
         for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
             d.Fleet_((const Fleet *)pNode->m_pData);
