@@ -2,7 +2,8 @@
 // the computer's rules; the turn is the game's own EndTurn (the computer companies, the world's
 // update, the battles once they exist). After every turn the world's invariants are checked and a
 // digest of the world is taken, so a seed replays to the same game. Used by the short soak of the
-// world tests, by `make soak` and by the end-of-turn benchmark. Header only: the world tests, the
+// world tests (whose scripted soak checks the same invariants), by `make soak` and by the end-of-turn
+// benchmark. Header only: the world tests, the
 // soak program and the benchmarks include it.
 #pragma once
 

@@ -52,9 +52,9 @@ TEST_F(Turns, EveryFleetMovesOnceThoughSomeLeaveTheListAndThenSightIsUpdated)
 // ---------------------------------------------------------------------------------------------
 // A thousand turns of generated galaxies. Owned planets build a Shipyard, then ships there while
 // they can pay; holds with ships and waiting fleets are sent now and then to a planet, a gate, the
-// system's first fleet or a point; in half the runs battles are fought. After every
-// turn every fleet has one holder and knows it, every ship one fleet, every owned planet a hold,
-// and whatever points at a fleet points at one still in play; the teardown leaves nothing behind.
+// system's first fleet or a point; in half the runs battles are fought. After every turn the soak's
+// invariants hold (soak_world.h: one holder per fleet, one fleet per ship, a hold on every owned
+// planet, no pointer at a fleet out of play, colonies counted right); the teardown leaves nothing.
 
 class ScriptedPlay : public World {
 protected:
