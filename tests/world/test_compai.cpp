@@ -179,22 +179,28 @@ TEST_F(AI, TheInfrastructureOrderMayQueueASecondShipyard)
 // Fleet steps at their edges. Each case is a fleet in space in system 0 of the given size.
 TEST_F(AI, AFleetStepByState)
 {
+    const int FAST = V_TYPE_SHIP_FAST, COLONY = V_TYPE_MOTHERSHIP_COLONY, IDLE = FLEET_AI_IDLE;
+    const int TRANSIT = FLEET_AI_TRANSIT;
     struct Case {
         const char *what;
-        int ships, aiSize, aiState, eState;
+        int type, ships, aiSize, aiState, eState;
         bool bOtherFleet, bOtherAdopting;
-        int expectState;
+        int expectState, expectTarget;   // the planet of system 0 it launches for, or -1
     } cases[] = {
-        {"one ship, not alone, no adopter", 1, 7, FLEET_AI_IDLE, FLEET_IDLE, true, false, FLEET_AI_IDLE},
-        {"one ship, an adopter", 1, 7, FLEET_AI_IDLE, FLEET_IDLE, true, true, FLEET_AI_TRANSIT},
-        {"two ships, an adopter", 2, 7, FLEET_AI_IDLE, FLEET_IDLE, true, true, FLEET_AI_IDLE},
-        {"alone below its size", 3, 7, FLEET_AI_IDLE, FLEET_IDLE, false, false, FLEET_AI_ADOPTING},
-        {"size reached while idle", 7, 7, FLEET_AI_IDLE, FLEET_IDLE, false, false, FLEET_AI_ANGRY},
-        {"in transit, still, no route", 2, 7, FLEET_AI_TRANSIT, FLEET_IDLE, false, false, FLEET_AI_IDLE},
-        {"in transit, moving", 2, 7, FLEET_AI_TRANSIT, FLEET_MOVING, false, false, FLEET_AI_TRANSIT},
+        {"one ship, not alone, no adopter", FAST, 1, 7, IDLE, FLEET_IDLE, true, false, IDLE, -1},
+        {"one ship, an adopter", FAST, 1, 7, IDLE, FLEET_IDLE, true, true, TRANSIT, 3},
+        {"two ships, an adopter", FAST, 2, 7, IDLE, FLEET_IDLE, true, true, IDLE, -1},
+        {"alone below its size", FAST, 3, 7, IDLE, FLEET_IDLE, false, false, FLEET_AI_ADOPTING, -1},
+        {"size reached while idle", FAST, 7, 7, IDLE, FLEET_IDLE, false, false, FLEET_AI_ANGRY, -1},
+        {"in transit, still, no route", FAST, 2, 7, TRANSIT, FLEET_IDLE, false, false, IDLE, -1},
+        {"in transit, moving", FAST, 2, 7, TRANSIT, FLEET_MOVING, false, false, TRANSIT, -1},
+        // A colony fleet in transit is moved on by the transit rule; out of transit it heads for
+        // the nearest free planet: planet 1 of its own system.
+        {"colony fleet in transit", COLONY, 1, 7, TRANSIT, FLEET_IDLE, false, false, IDLE, -1},
+        {"colony fleet idle", COLONY, 1, 7, IDLE, FLEET_IDLE, false, false, TRANSIT, 1},
     };
     for (const Case &c : cases) {
-        Fleet *pFleet = SpaceFleet(0, 3, Coord{40, 40}, std::vector<int>(c.ships, V_TYPE_SHIP_FAST));
+        Fleet *pFleet = SpaceFleet(0, 3, Coord{40, 40}, std::vector<int>(c.ships, c.type));
         pFleet->m_aiSize = c.aiSize;
         pFleet->m_aiState = c.aiState;
         pFleet->m_eState = c.eState;
@@ -203,30 +209,12 @@ TEST_F(AI, AFleetStepByState)
             pOther->m_aiState = FLEET_AI_ADOPTING;
         AIRunFleet(pFleet);
         EXPECT_EQ(pFleet->m_aiState, c.expectState) << c.what;
-        if (c.expectState == FLEET_AI_TRANSIT && c.aiState == FLEET_AI_IDLE) {
-            EXPECT_TRUE(pFleet->m_pTargetPlanet == Home() && pFleet->m_eState == FLEET_LAUNCH) << c.what;
-        }
+        EXPECT_EQ(pFleet->m_eState, c.expectTarget < 0 ? c.eState : FLEET_LAUNCH) << c.what;
+        EXPECT_TRUE(c.expectTarget < 0 || (pFleet->m_pTargetPlanet == PlanetAt(0, c.expectTarget) &&
+                                           (c.type == FAST || pFleet->m_aiLastState == TRANSIT))) << c.what;
         for (Fleet *pGone : {pFleet, pOther})
             if (pGone)
                 DropFleet(0, pGone);
-    }
-}
-
-// A colony fleet in transit is moved on by the transit rule; out of transit it heads for the
-// nearest free planet: planet 1 of its own system.
-TEST_F(AI, AColonyFleetHeadsForTheNearestFreePlanetUnlessInTransit)
-{
-    for (int state : {FLEET_AI_TRANSIT, FLEET_AI_IDLE}) {
-        Fleet *pFleet = SpaceFleet(0, 3, Coord{40, 40}, {V_TYPE_MOTHERSHIP_COLONY});
-        pFleet->m_aiState = state;
-        AIRunFleet(pFleet);
-        if (state == FLEET_AI_TRANSIT) {
-            EXPECT_TRUE(pFleet->m_aiState == FLEET_AI_IDLE && pFleet->m_eState == FLEET_IDLE);
-        } else {
-            EXPECT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 1));
-            EXPECT_TRUE(pFleet->m_aiState == FLEET_AI_TRANSIT && pFleet->m_aiLastState == FLEET_AI_TRANSIT);
-        }
-        DropFleet(0, pFleet);
     }
 }
 
