@@ -14,11 +14,10 @@ protected:
     System *m_pSystem = nullptr;
     Company *m_pHuman = nullptr;
     Company *m_pAI = nullptr;
+    motion_test::Catalogues m_catalogues;
 
     void SetUp() override
     {
-        ASSERT_EQ(ShipCatalogueCreate(), 0);
-        ASSERT_EQ(StructCatalogueCreate(), 0);
         g_pUniverse = motion_test::MakeUniverse({{{{10, 10}, {30, 10}, {50, 10}}, {}, true}}, 2);
         m_pSystem = g_pUniverse->m_ppSystem[0];
         m_pHuman = g_pUniverse->m_ppCompany[0];
@@ -33,8 +32,6 @@ protected:
     void TearDown() override
     {
         UniverseDestroy(&g_pUniverse);
-        ShipCatalogueDestroy();
-        StructCatalogueDestroy();
         MessagesClear();
     }
 

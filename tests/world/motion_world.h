@@ -19,6 +19,7 @@
 #include "game/world/planet.h"
 #include "game/core/randutils.h"
 #include "game/world/ship.h"
+#include "game/world/structure.h"
 #include "game/world/system.h"
 #include "game/world/universe.h"
 #include "game/world/warpgate.h"
@@ -89,6 +90,16 @@ inline bool ListHolds(List *pList, const void *pData)
     return pNode != nullptr;
 }
 
+// Both catalogues for the life of a fixture that holds one: made before SetUp, freed after TearDown.
+struct Catalogues {
+    Catalogues() { EXPECT_TRUE(ShipCatalogueCreate() == 0 && StructCatalogueCreate() == 0); }
+    ~Catalogues()
+    {
+        ShipCatalogueDestroy();
+        StructCatalogueDestroy();
+    }
+};
+
 // The battle module's stand-in: it remembers whom it was given and plays out a battle's
 // bookkeeping (the first ship of each side lost, both fleets sent back) without any fire.
 inline std::vector<std::vector<void *>> g_encounters;
@@ -149,6 +160,12 @@ protected:
         pFleet->m_dY = pos.m_y;
         ListAppend(SystemAt(s)->m_pFleets, pFleet);
         return pFleet;
+    }
+    // Takes a fleet in space out of system s and frees it.
+    void DropFleet(int s, Fleet *pFleet)
+    {
+        ListRemove(SystemAt(s)->m_pFleets, pFleet);
+        FleetDestroy(&pFleet);
     }
 
     // Runs the fleet's update while it is launching or moving, at most limit times.

@@ -2,7 +2,8 @@
 // the computer's rules; the turn is the game's own EndTurn (the computer companies, the world's
 // update, the battles once they exist). After every turn the world's invariants are checked and a
 // digest of the world is taken, so a seed replays to the same game. Used by the short soak of the
-// world tests, by `make soak` and by the end-of-turn benchmark. Header only: the world tests, the
+// world tests (whose scripted soak checks the same invariants), by `make soak` and by the end-of-turn
+// benchmark. Header only: the world tests, the
 // soak program and the benchmarks include it.
 #pragma once
 
@@ -130,6 +131,7 @@ struct Checker {
     std::string failure;
     std::unordered_set<int> ids;
     std::unordered_set<const Fleet *> fleets;
+    std::vector<const Fleet *> pointed;   // fleets chased and fleets in a gate's transit
 
     void Fail(const std::string &what)
     {
@@ -155,13 +157,15 @@ struct Checker {
         if (pStructure->m_eType == V_TYPE_COLONY)
             *pQueued += count;
     }
-    // Held by exactly one holder, its ship count its list's length, every ship's id unique.
-    void Fleet_(const Fleet *pFleet, const System *pIn)
+    // Held by exactly one holder, its ship count its list's length, every ship's id unique; a
+    // hold's home is its planet.
+    void Fleet_(const Fleet *pFleet, const System *pIn, const Planet *pHome = nullptr)
     {
         if (!fleets.insert(pFleet).second)
             Fail("a fleet held twice");
-        if (pFleet->m_pSystem != pIn)
-            Fail("a fleet listed in a system it is not in");
+        if (pFleet->m_pSystem != pIn || (pHome && pFleet->m_pHomePlanet != pHome))
+            Fail("a fleet listed in a system it is not in, or a hold of another planet");
+        pointed.push_back(pFleet->m_pTargetFleet);
         Id(pFleet->m_iId, "fleet");
         if (pFleet->m_cShip != pFleet->m_pShips->m_cItem)
             Fail("a fleet counts " + std::to_string(pFleet->m_cShip) + " ships and lists " +
@@ -190,7 +194,9 @@ struct Checker {
         if (bColony && pPlanet->m_pOwner)
             colonies[pPlanet->m_pOwner->m_iNum - 1]++;
         if (pPlanet->m_pFleet)
-            Fleet_(pPlanet->m_pFleet, nullptr);
+            Fleet_(pPlanet->m_pFleet, nullptr, pPlanet);
+        else if (pPlanet->m_pOwner)
+            Fail("an owned planet without a hold");
     }
     void Run()
     {
@@ -202,19 +208,16 @@ struct Checker {
                 Fail("a search mark left set");
             for (int i = 0; i < pSystem->m_cPlanet; i++)
                 Planet_(pSystem->m_ppPlanet[i], colonies);
-            for (int i = 0; i < pSystem->m_cGate; i++)
+            for (int i = 0; i < pSystem->m_cGate; i++) {
                 Id(pSystem->m_ppGate[i]->m_iId, "gate");
+                pointed.push_back(pSystem->m_ppGate[i]->m_pTransitFleet);
+            }
             for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
                 Fleet_((const Fleet *)pNode->m_pData, pSystem);
         }
-        for (int s = 0; s < pUniverse->m_cSystem; s++) {
-            const System *pSystem = pUniverse->m_ppSystem[s];
-            for (int i = 0; i < pSystem->m_cGate; i++) {
-                const Fleet *pTransit = pSystem->m_ppGate[i]->m_pTransitFleet;
-                if (pTransit && !fleets.count(pTransit))
-                    Fail("a gate remembers a fleet no longer in play");
-            }
-        }
+        for (const Fleet *pFleet : pointed)
+            if (pFleet && !fleets.count(pFleet))
+                Fail("a gate or a fleet points at a fleet no longer in play");
         for (int c = 0; c < pUniverse->m_cCompany; c++) {
             if (pUniverse->m_ppCompany[c]->m_cColony != colonies[c])
                 Fail("company " + std::to_string(c) + " counts " +
@@ -227,7 +230,7 @@ struct Checker {
 // "" when the world holds together, else what is broken first.
 inline std::string CheckInvariants(const Universe *pUniverse)
 {
-    Checker checker{pUniverse, "", {}, {}};
+    Checker checker{pUniverse, "", {}, {}, {}};
     checker.Run();
     return checker.failure;
 }
@@ -236,29 +239,20 @@ inline std::string CheckInvariants(const Universe *pUniverse)
 
 struct Digest {
     uint64_t h = 1469598103934665603ull;
-    void Add(long long v)
+    template <class... T> void Add(T... values)
     {
-        for (int i = 0; i < 8; i++) {
-            h ^= (uint64_t)(v >> (8 * i)) & 0xFF;
-            h *= 1099511628211ull;
-        }
+        for (long long v : {(long long)values...})
+            for (int i = 0; i < 8; i++)
+                h = (h ^ ((uint64_t)(v >> (8 * i)) & 0xFF)) * 1099511628211ull;
     }
     void Fleet_(const Fleet *pFleet)
     {
-        Add(pFleet->m_iId);
-        Add(pFleet->m_eState);
-        Add(pFleet->m_aiState);
-        Add(pFleet->m_aiLastState);
-        Add(pFleet->m_pos.m_x);
-        Add(pFleet->m_pos.m_y);
-        Add(pFleet->m_iEnergy);
-        Add(pFleet->m_pAttackTarget ? pFleet->m_pAttackTarget->m_iId : -1);
-        Add(pFleet->m_pRoute->m_cItem);
+        Add(pFleet->m_iId, pFleet->m_eState, pFleet->m_aiState, pFleet->m_aiLastState, pFleet->m_pos.m_x,
+            pFleet->m_pos.m_y, pFleet->m_iEnergy, pFleet->m_pAttackTarget ? pFleet->m_pAttackTarget->m_iId : -1,
+            pFleet->m_pRoute->m_cItem);
         for (const ListNode *pNode = pFleet->m_pShips->m_pHead; pNode; pNode = pNode->m_pNext) {
             const Ship *pShip = (const Ship *)pNode->m_pData;
-            Add(pShip->m_iId);
-            Add(pShip->m_eType);
-            Add(pShip->m_pArmor ? pShip->m_pArmor->m_iHp : 0);
+            Add(pShip->m_iId, pShip->m_eType, pShip->m_pArmor ? pShip->m_pArmor->m_iHp : 0);
         }
     }
 };
@@ -266,41 +260,31 @@ struct Digest {
 inline uint64_t WorldDigest(const Universe *pUniverse)
 {
     Digest d;
-    d.Add(pUniverse->m_iTurn);
-    d.Add(g_nextObjectId);
+    d.Add(pUniverse->m_iTurn, g_nextObjectId);
     for (int c = 0; c < pUniverse->m_cCompany; c++) {
         const Company *pCompany = pUniverse->m_ppCompany[c];
-        d.Add(pCompany->m_cColony);
-        d.Add(pCompany->m_offenseScore);
-        d.Add(pCompany->m_defenseScore);
-        d.Add(pCompany->m_aiState);
-        d.Add(pCompany->m_aiLastState);
+        d.Add(pCompany->m_cColony, pCompany->m_offenseScore, pCompany->m_defenseScore, pCompany->m_aiState,
+              pCompany->m_aiLastState);
     }
     for (int s = 0; s < pUniverse->m_cSystem; s++) {
         const System *pSystem = pUniverse->m_ppSystem[s];
         for (int i = 0; i < pSystem->m_cPlanet; i++) {
             const Planet *pPlanet = pSystem->m_ppPlanet[i];
-            d.Add(pPlanet->m_iOwnerNum);
-            d.Add(pPlanet->m_iEnergy);
-            d.Add(pPlanet->m_iMatter);
-            d.Add(pPlanet->m_aiState);
-            d.Add(pPlanet->m_aiLastState);
+            d.Add(pPlanet->m_iOwnerNum, pPlanet->m_iEnergy, pPlanet->m_iMatter, pPlanet->m_aiState,
+                  pPlanet->m_aiLastState);
             for (int k = 0; k < pPlanet->m_cStructure; k++) {
                 const Structure *pStructure = pPlanet->m_ppStructure[k];
-                d.Add(pStructure->m_iId);
-                d.Add(pStructure->m_eType);
+                d.Add(pStructure->m_iId, pStructure->m_eType);
                 for (const BuildNode *pNode = pStructure->m_pQueue ? pStructure->m_pQueue->m_pFirst : nullptr;
-                     pNode; pNode = pNode->m_pNext) {
-                    d.Add(pNode->m_eType);
-                    d.Add(pNode->m_iTurns);
-                }
+                     pNode; pNode = pNode->m_pNext)
+                    d.Add(pNode->m_eType, pNode->m_iTurns);
             }
             if (pPlanet->m_pFleet)
                 d.Fleet_(pPlanet->m_pFleet);
         }
         for (int i = 0; i < pSystem->m_cGate; i++) {
-            d.Add(pSystem->m_ppGate[i]->m_bActive);
-            d.Add(pSystem->m_ppGate[i]->m_pTransitFleet ? pSystem->m_ppGate[i]->m_pTransitFleet->m_iId : -1);
+            const Warpgate *pGate = pSystem->m_ppGate[i];
+            d.Add(pGate->m_bActive, pGate->m_pTransitFleet ? pGate->m_pTransitFleet->m_iId : -1);
         }
         for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
             d.Fleet_((const Fleet *)pNode->m_pData);

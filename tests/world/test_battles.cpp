@@ -13,11 +13,10 @@ namespace {
 
 class Battles : public World {
 protected:
+    Catalogues m_catalogues;   // the end of a turn runs the computer companies, which price what they build
     void SetUp() override
     {
         World::SetUp();
-        // The end of a turn runs the computer companies, which price what they build.
-        ASSERT_TRUE(ShipCatalogueCreate() == 0 && StructCatalogueCreate() == 0);
         BattleInit();
     }
     void TearDown() override
@@ -26,8 +25,6 @@ protected:
         BattleShutdown();
         TurnSetHooks(nullptr);
         World::TearDown();
-        ShipCatalogueDestroy();
-        StructCatalogueDestroy();
     }
 
     static BattleUnit *Unit(Ship *pShip) { return BattleUnitFromShip(pShip); }

@@ -10,8 +10,10 @@ namespace {
 using Fleets = World;
 
 // The drone (speed 10) leaves its planet's hold at (0,0) for (25,0): it is at (10,0) and (20,0)
-// and there on the third update. Launching grants a range of 25 and every step takes one.
-TEST_F(Fleets, ADroneFlyingTwentyFiveCellsArrivesOnTheThirdUpdate)
+// and there on the third update. Launching grants a range of 25 and every step takes one. The
+// planet, taken by another company between the arrival and the landing, is an enemy planet: the
+// fleet meets it instead of joining the other company's hold.
+TEST_F(Fleets, ADroneArrivesOnTheThirdUpdateAndMeetsAPlanetTakenBeforeItLands)
 {
     Planet *pHome = PlanetAt(0, 0);
     Fleet *pFleet = pHome->m_pFleet;
@@ -24,22 +26,10 @@ TEST_F(Fleets, ADroneFlyingTwentyFiveCellsArrivesOnTheThirdUpdate)
         EXPECT_TRUE(pFleet->m_iRange == (unsigned)step[1] && pFleet->m_eState == step[2]);
     }
     EXPECT_TRUE(!pHome->m_pFleet && ListHolds(SystemAt(0)->m_pFleets, pFleet));
-}
-
-// A planet taken by another company between the fleet's arrival and its landing is an enemy
-// planet: the fleet meets it instead of joining the other company's hold.
-TEST_F(Fleets, APlanetTakenByAnotherCompanyBeforeTheFleetLandsIsMetAsAnEnemy)
-{
-    Fleet *pFleet = PlanetAt(0, 0)->m_pFleet;
-    AddShip(pFleet, V_TYPE_SHIP_DRONE);
-    ASSERT_EQ(FleetMoveToPlanet(pFleet, PlanetAt(0, 1)), 0);
-    Fly(pFleet, 5);
-    ASSERT_EQ(pFleet->m_eState, FLEET_ARRIVED);
     PlanetColonize(PlanetAt(0, 1), Rival());
     FleetUpdate(pFleet);
     EXPECT_EQ(pFleet->m_eState, FLEET_ENCOUNTER);
-    EXPECT_TRUE(ListHolds(SystemAt(0)->m_pFleets, pFleet));
-    EXPECT_EQ(PlanetAt(0, 1)->m_pFleet->m_cShip, 0);
+    EXPECT_TRUE(ListHolds(SystemAt(0)->m_pFleets, pFleet) && PlanetAt(0, 1)->m_pFleet->m_cShip == 0);
 }
 
 // A Colony Mothership (speed 1) heading for (80,60), 100 away: after 26 steps its range has wrapped
