@@ -16,6 +16,8 @@
 
 namespace {
 
+enum { LOG_WIDTH = 30 };  // the log view is 31 columns: the text and its scroll bar
+
 const char *const MESSAGES[] = {
     "End of turn",
     "Tarsis IV has finished building a Shipyard",
