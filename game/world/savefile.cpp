@@ -886,6 +886,9 @@ void ReadCompanies(Reader &r)
         r.companies.push_back(pCompany);
         pCompany->m_pName = CopyName(r, name);
         pCompany->m_bAI = ReadIntIn(r, 0, 1, "the computer flag");
+        // The game starts with the player's company first and shows it as "Your Company".
+        if (pCompany->m_bAI != (k == 1 ? 0 : 1))
+            Fail(r, "company %d is %s", k, k == 1 ? "not the player's" : "a second player");
         pCompany->m_color = (uint8_t)ReadUByte(r, "a colour");
         pCompany->m_iEnergy = ReadInt(r);
         pCompany->m_iMatter = ReadInt(r);
@@ -1132,6 +1135,8 @@ Fleet *ReadFleetRecord(Reader &r, long long expectedId, bool bCompanyList)
     pFleet->m_pTargetPlanet = ReadRef<Planet>(r, KIND_PLANET, true);
     pFleet->m_pTargetGate = ReadRef<Warpgate>(r, KIND_GATE, true);
     pFleet->m_pTargetFleet = ReadRef<Fleet>(r, KIND_FLEET, true);
+    if (pFleet->m_pTargetFleet == pFleet)
+        Fail(r, "fleet %lld chases itself", id);
     pFleet->m_pHomePlanet = ReadRef<Planet>(r, KIND_PLANET, true);
     pFleet->m_iOwnerNum = (uint8_t)ReadSByte(r, "a company number");
     pFleet->m_pOwner = ResolveCompany(r, pFleet->m_iOwnerNum);
