@@ -52,12 +52,13 @@ fuzz:
 	$(DEPS) build fuzz
 	@command -v clang++ >/dev/null || { echo "make fuzz: clang++ is not on PATH; the fuzz targets need clang"; exit 1; }
 	CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DVOSTREL_TESTS=OFF -DVOSTREL_FUZZ=ON
-	cmake --build build/fuzz -j $(JOBS) --target vostrel_fuzz_picture vostrel_fuzz_terminal_input
+	cmake --build build/fuzz -j $(JOBS) --target vostrel_fuzz_picture vostrel_fuzz_terminal_input vostrel_fuzz_savefile
 
 # Runs each target for FUZZ_SECONDS on its growing corpus under build/fuzz/corpus/ (see fuzz/README.md).
 fuzz-run: fuzz
 	tools/fuzz.sh picture $(FUZZ_SECONDS)
 	tools/fuzz.sh terminal_input $(FUZZ_SECONDS)
+	tools/fuzz.sh savefile $(FUZZ_SECONDS)
 
 # The program and its pictures under PREFIX; the list of what was installed goes beside them.
 install: release

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +18,8 @@
 #include "game/core/input.h"
 #include "game/screens/intro.h"
 #include "game/screens/mainflow.h"
+#include "game/screens/saveslots.h"
+#include "game/world/savefile.h"
 #include "game/core/messagelog.h"
 #include "game/world/system.h"
 #include "game/world/universe.h"
@@ -64,11 +68,15 @@ int WelcomeCount()
 }
 
 // What a frame shows, as one letter: M the main menu, I the in-game menu, G the game screen,
-// B a message box, ? anything else.
+// B a message box, S the save slots, ? anything else.
 char ScreenKind()
 {
     if (Shows(" OK "))
         return 'B';
+    if (Shows("Saving...") || Shows("Loading..."))
+        return '?';
+    if (Shows("Save Slot 1"))
+        return 'S';
     if (Shows("CREDITS"))
         return 'M';
     if (Shows("SAVE GAME"))
@@ -287,24 +295,6 @@ TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
     EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
 }
 
-TEST_F(MainFlow, LoadSaysItIsNotThereYetAndTheMenuComesBack)
-{
-    std::vector<int> states;
-    OnScreen([&](char kind) {
-        if (kind == 'B') {
-            EXPECT_TRUE(Shows("later version"));
-            ClickAndWait(" OK ", kind);
-        } else if (kind == 'M') {
-            states.push_back(g_gameState);
-            ClickAndWait(states.size() == 1 ? "LOAD GAME" : "QUIT GAME", kind);
-        }
-    });
-    EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(m_timeline, "MBM") << m_timeline;
-    ASSERT_EQ(states.size(), 2u);
-    EXPECT_EQ(states[1], GAME_STATE_LOADING);
-}
-
 // The credits cover the menu; Escape leaves them for the menu again.
 TEST_F(MainFlow, CreditsOpenFromTheMenuAndEscapeLeavesThem)
 {
@@ -325,6 +315,68 @@ TEST_F(MainFlow, CreditsOpenFromTheMenuAndEscapeLeavesThem)
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(step, 3);
     EXPECT_EQ(stateAfter, GAME_STATE_CREDITS);
+}
+
+// The player's road through the slots: LOAD GAME from the main menu finds slot 3 empty; a new
+// game is saved there from the in-game menu (the slot stays chosen), loaded back over the game in
+// play, then damaged: loading it tells what is wrong and the game goes on as it was.
+TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
+{
+    std::string saved;
+    Universe *pBefore = nullptr;
+    struct Step {
+        char kind;
+        std::function<void()> act;
+        std::function<bool()> ready = nullptr;  // waits for the world too, where given
+    };
+    std::vector<Step> steps = {
+        {'M', [&] { ClickAndWait("LOAD GAME", 'M'); }},
+        {'S', [&] { EXPECT_TRUE(Shows("(empty)")); ClickLabel("Save Slot 3"); }},
+        {'S', [&] { ClickAndWait(" LOAD ", 'S'); }},
+        {'B', [&] { EXPECT_TRUE(Shows("Save Slot 3 is empty.")); ClickAndWait(" OK ", 'B'); }},
+        {'M', [&] { EXPECT_EQ(g_gameState, GAME_STATE_LOADING); ClickAndWait("NEW GAME", 'M'); }},
+        {'G', [&] { HeadlessPressKey(27); }},
+        {'I', [&] { ClickAndWait("SAVE GAME", 'I'); }},
+        {'S', [&] { ClickAndWait(" SAVE ", 'S'); }},
+        {'B', [&] {
+             EXPECT_TRUE(Shows("Game saved."));
+             std::ifstream in("vostrel_2.sauce", std::ios::binary);
+             std::stringstream text;
+             text << in.rdbuf();
+             saved = text.str();
+             ClickAndWait(" OK ", 'B');
+         }},
+        {'G', [&] { pBefore = g_pUniverse; HeadlessPressKey(27); }},
+        {'I', [&] { ClickAndWait("LOAD GAME", 'I'); }},
+        {'S', [&] { EXPECT_TRUE(Shows("Turn 0,")); ClickAndWait(" LOAD ", 'S'); }},
+        {'G', [&] {
+             std::string text;
+             char why[SAVE_ERROR_MAX];
+             EXPECT_TRUE(WriteUniverse(g_pUniverse, &text, why, sizeof why) == 0 && text == saved);
+             pBefore = g_pUniverse;
+             std::ofstream("vostrel_2.sauce", std::ios::binary | std::ios::trunc) << saved.substr(0, saved.size() / 2);
+             HeadlessPressKey(27);
+         }, [&] { return g_pUniverse != pBefore; }},
+        {'I', [&] { ClickAndWait("LOAD GAME", 'I'); }},
+        {'S', [&] { ClickAndWait(" LOAD ", 'S'); }},
+        {'B', [&] {
+             EXPECT_TRUE(Shows("Save Slot 3 cannot be loaded")) << HeadlessScreenText();
+             ClickAndWait(" OK ", 'B');
+         }},
+        {'G', [&] { EXPECT_EQ(g_pUniverse, pBefore); HeadlessPressKey(27); }},
+        {'I', [&] { ClickAndWait("QUIT GAME", 'I'); }},
+    };
+    size_t next = 0;
+    OnScreen([&](char kind) {
+        if (next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
+            steps[next++].act();
+    });
+    SaveSlotForget();
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(next, steps.size()) << m_timeline;
+    // The game screen shows for a frame between the closing menu and the slots, and between them
+    // and a message box.
+    EXPECT_EQ(m_timeline, "MSBMGIGSGBGIGSGIGSGBGIG") << m_timeline;
 }
 
 TEST_F(MainFlow, TheTitleFollowsThePointersRow)

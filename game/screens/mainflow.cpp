@@ -15,6 +15,7 @@
 #include "game/screens/intro.h"
 #include "game/core/messagelog.h"
 #include "game/core/randutils.h"
+#include "game/screens/saveslots.h"
 #include "game/ui/uiutils.h"
 #include "game/ui/window.h"
 #include "game/world/world.h"
@@ -124,7 +125,11 @@ static void RunMainMenu(void)
             g_gameState = GAME_STATE_PLAYING;
         } else if (pChosen == s_menus.pLoad) {
             g_gameState = GAME_STATE_LOADING;
-            MessageBox("Saved games cannot be loaded yet: the save slots arrive in a later version.");
+            if (Universe *pLoaded = SaveSlotDialog(nullptr)) {
+                GameStart(pLoaded);
+                ShowMainView();
+                g_gameState = GAME_STATE_PLAYING;
+            }
         } else if (pChosen == s_menus.pCredits) {
             ShowCredits();
             g_gameState = GAME_STATE_CREDITS;
@@ -168,13 +173,14 @@ static void RunInGameMenu(void)
 
     if (pChosen == s_menus.pSave) {
         g_gameState = GAME_STATE_SAVING;
-        AddMessage("Saving arrives in a later version: this game cannot be saved yet.", 0x0F);
+        SaveSlotDialog(g_pUniverse);
     } else if (pChosen == s_menus.pNew) {
         g_gameState = GAME_STATE_PLAYING;
         GameStart(nullptr);
     } else if (pChosen == s_menus.pLoad) {
         g_gameState = GAME_STATE_LOADING;
-        AddMessage("Loading arrives in a later version: no saved game can be loaded yet.", 0x0F);
+        if (Universe *pLoaded = SaveSlotDialog(nullptr))
+            GameStart(pLoaded);
     } else if (pChosen == s_menus.pQuit) {
         GameQuit();
     } else {

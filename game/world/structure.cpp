@@ -113,6 +113,11 @@ static const StructureRow *StructureRowOf(int type)
     return TypeIsStructure(type) ? &s_structureTable[type - V_TYPE_COLONY] : &s_unknownStructure;
 }
 
+const char *StructureTypeName(int type)
+{
+    return StructureRowOf(type)->name;
+}
+
 static int StructureMake(Structure **ppStructure, Planet *pPlanet, int type, bool bTemplate)
 {
     *ppStructure = nullptr;

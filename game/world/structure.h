@@ -66,6 +66,9 @@ int StructureCreateShipyard(Structure **ppStructure, Planet *pPlanet);
 int StructureCreateStorage(Structure **ppStructure, Planet *pPlanet);
 int StructureCreateHarvester(Structure **ppStructure, Planet *pPlanet, int kind); // 2: energy, else matter
 
+// The constant name a built structure of the type carries ("unknown" for no structure type).
+const char *StructureTypeName(int type);
+
 /* Per-turn step: 0; 1 for null; STRUCTURE_REMOVED when it was destroyed and is now freed. */
 int StructureUpdate(Structure *pStructure);
 
