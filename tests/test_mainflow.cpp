@@ -348,7 +348,7 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
          }},
         {'G', [&] { pBefore = g_pUniverse; HeadlessPressKey(27); }},
         {'I', [&] { ClickAndWait("LOAD GAME", 'I'); }},
-        {'S', [&] { EXPECT_TRUE(Shows("Turn 0,")); ClickAndWait(" LOAD ", 'S'); }},
+        {'S', [&] { EXPECT_TRUE(Shows("Turn 1,")); ClickAndWait(" LOAD ", 'S'); }},
         {'G', [&] {
              std::string text;
              char why[SAVE_ERROR_MAX];
