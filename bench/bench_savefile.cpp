@@ -25,7 +25,7 @@ struct LargestGame {
         StructCatalogueCreate();
         UniverseCreate(&pUniverse, 14, 5);
         g_pUniverse = pUniverse;
-        save_test::Player player(500);
+        motion_test::ScriptedPlayer player = save_test::BusyPlayer(500);
         for (int turn = 0; turn < 500; turn += 50) {
             player.PlayTurns(pUniverse, 50);
             MessagesClear();

@@ -24,6 +24,7 @@
 #include "game/world/universe.h"
 #include "game/world/warpgate.h"
 #include "game/world/world.h"
+#include "tests/world/scripted_player.h"
 
 namespace motion_test {
 

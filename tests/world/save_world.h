@@ -22,6 +22,7 @@
 #include "game/world/universe.h"
 #include "game/world/warpgate.h"
 #include "game/world/world.h"
+#include "tests/world/scripted_player.h"
 
 namespace save_test {
 
@@ -128,65 +129,8 @@ inline Universe *MakeTinyWorld()
     return pUniverse;
 }
 
-// Plays a generated galaxy: every turn each owned planet queues at its Shipyard (or a Shipyard
-// at its Colony), holds with ships are sent somewhere now and then, fleets in space are ordered to
-// a planet, a gate, another fleet or a point. A few planets are kept rich and fill their queues.
-class Player {
-public:
-    explicit Player(unsigned seed) : m_choice(seed) {}
-
-    void PlayTurns(Universe *pUniverse, int turns)
-    {
-        for (int turn = 0; turn < turns; turn++) {
-            for (int s = 0; s < pUniverse->m_cSystem; s++) {
-                System *pSystem = pUniverse->m_ppSystem[s];
-                for (ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
-                    Order((Fleet *)pNode->m_pData, pSystem);
-                for (int p = 0; p < pSystem->m_cPlanet; p++)
-                    Play(pSystem->m_ppPlanet[p], s == 0 && p == 0);
-            }
-            UniverseUpdate(pUniverse);
-        }
-    }
-
-private:
-    int Pick(int n) { return (int)(m_choice() % (unsigned)n); }
-
-    void Play(Planet *pPlanet, bool bRich)
-    {
-        Structure *pShipyard = PlanetGetShipyard(pPlanet), *pColony = PlanetGetColony(pPlanet);
-        if (bRich && pShipyard && !BuildQueueIsFull(pShipyard->m_pQueue)) {
-            // Just enough for the ships the queue lacks, so no silo has much to trim.
-            pPlanet->m_iEnergy = pPlanet->m_iMatter = 100 * (BUILD_QUEUE_MAX - BuildQueueCount(pShipyard->m_pQueue));
-            while (!BuildQueueIsFull(pShipyard->m_pQueue))
-                QueueShip(pShipyard, V_TYPE_MOTHERSHIP_SIEGE);
-        }
-        if (pShipyard && BuildQueueCount(pShipyard->m_pQueue) < 3)
-            QueueShip(pShipyard, Pick(3) ? V_TYPE_SHIP_DRONE + Pick(9) : V_TYPE_MOTHERSHIP_COLONY);
-        else if (pColony && !pShipyard && !BuildQueueCount(pColony->m_pQueue))
-            QueueStructure(pColony, V_TYPE_SHIPYARD);
-        else if (pColony && BuildQueueCount(pColony->m_pQueue) < 2 && Pick(4) == 0)
-            QueueStructure(pColony, V_TYPE_HARVESTER_ENERGY + Pick(9));
-        if (pPlanet->m_pFleet && pPlanet->m_pFleet->m_cShip > 0)
-            Order(pPlanet->m_pFleet, pPlanet->m_pSystem);
-    }
-
-    void Order(Fleet *pFleet, System *pSystem)
-    {
-        int order = Pick(12);
-        if (pFleet->m_eState == FLEET_MOVING || pFleet->m_eState == FLEET_LAUNCH || order >= 4)
-            return;
-        if (order == 0)
-            FleetMoveToPlanet(pFleet, pSystem->m_ppPlanet[Pick(pSystem->m_cPlanet)]);
-        else if (order == 1)
-            FleetMoveToGate(pFleet, pSystem->m_ppGate[Pick(pSystem->m_cGate)]);
-        else if (order == 2 && !ListIsEmpty(pSystem->m_pFleets))
-            FleetMoveToFleet(pFleet, (Fleet *)pSystem->m_pFleets->m_pHead->m_pData);
-        else
-            FleetMoveToCoord(pFleet, Coord{Pick(100), Pick(100)});
-    }
-
-    std::mt19937 m_choice;
-};
+// The save tests' games: the scripted player, busy (more structures, one rich planet filling its
+// shipyard's queue), ordering a fleet on one draw in three.
+inline motion_test::ScriptedPlayer BusyPlayer(unsigned seed) { return motion_test::ScriptedPlayer(seed, 12, true); }
 
 }  // namespace save_test

@@ -162,7 +162,7 @@ TEST_P(PlayedGame, SavesLoadsAndSavesAgainToTheSameBytesAndPlaysOn)
     RandSeed(GetParam());
     ASSERT_EQ(UniverseCreate(&g_pUniverse, 14, 5), 0);
     FleetSetEncounterHandler(motion_test::LoseFirstShipsAndReturn);
-    save_test::Player player(GetParam());
+    motion_test::ScriptedPlayer player = save_test::BusyPlayer(GetParam());
     auto fleetsIn = [](int state) {
         int count = 0;
         for (int s = 0; s < g_pUniverse->m_cSystem; s++) {

@@ -61,40 +61,11 @@ protected:
     Catalogues m_catalogues;
     void SetUp() override {}
 
-    int Pick(int n) { return (int)(m_choice() % (unsigned)n); }
-
-    // Queues at the planet's Shipyard, or a Shipyard at its Colony; sends its hold somewhere.
-    void Play(Planet *pPlanet)
-    {
-        Structure *pShipyard = PlanetGetShipyard(pPlanet), *pColony = PlanetGetColony(pPlanet);
-        if (pShipyard && BuildQueueCount(pShipyard->m_pQueue) < 3)
-            QueueShip(pShipyard, Pick(3) ? V_TYPE_SHIP_DRONE + Pick(9) : V_TYPE_MOTHERSHIP_COLONY);
-        else if (pColony && !pShipyard && !BuildQueueCount(pColony->m_pQueue))
-            QueueStructure(pColony, V_TYPE_SHIPYARD);
-        if (pPlanet->m_pFleet && pPlanet->m_pFleet->m_cShip > 0)
-            Order(pPlanet->m_pFleet, pPlanet->m_pSystem);
-    }
-
-    void Order(Fleet *pFleet, System *pSystem)
-    {
-        int order = Pick(20);
-        if (pFleet->m_eState == FLEET_MOVING || pFleet->m_eState == FLEET_LAUNCH || order >= 4)
-            return;
-        if (order == 0)
-            FleetMoveToPlanet(pFleet, pSystem->m_ppPlanet[Pick(pSystem->m_cPlanet)]);
-        else if (order == 1)
-            FleetMoveToGate(pFleet, pSystem->m_ppGate[Pick(pSystem->m_cGate)]);
-        else if (order == 2 && !ListIsEmpty(pSystem->m_pFleets))
-            FleetMoveToFleet(pFleet, (Fleet *)pSystem->m_pFleets->m_pHead->m_pData);
-        else
-            FleetMoveToCoord(pFleet, Coord{Pick(100), Pick(100)});
-    }
-
     // Generates the seed's galaxy, a run of the script seeded alike; returns the company count.
     int Generate(unsigned seed)
     {
         RandSeed(seed);
-        m_choice.seed(seed);
+        m_player.Seed(seed);
         int companies = RandInt(4) + 2;
         EXPECT_EQ(UniverseCreate(&g_pUniverse, RandInt(10) + 5, companies), 0);
         return companies;
@@ -103,17 +74,11 @@ protected:
     // The script's orders for one turn, then the turn itself.
     void PlayTurn()
     {
-        for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
-            System *pSystem = g_pUniverse->m_ppSystem[s];
-            for (ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
-                Order((Fleet *)pNode->m_pData, pSystem);
-            for (int p = 0; p < pSystem->m_cPlanet; p++)
-                Play(pSystem->m_ppPlanet[p]);
-        }
+        m_player.GiveOrders(g_pUniverse);
         ASSERT_EQ(UniverseUpdate(g_pUniverse), 0);
     }
 
-    std::mt19937 m_choice;
+    ScriptedPlayer m_player;
 };
 
 class Soak : public ScriptedPlay, public ::testing::WithParamInterface<unsigned> {};
