@@ -36,6 +36,8 @@ idle_cost() {
 echo "main menu idle:   $(idle_cost)"
 click 42 21  # NEW GAME
 sleep 2
+tmux send-keys -t "$SESSION" x  # any key skips the intro story
+sleep 2
 echo "game screen idle: $(idle_cost)"
 i=0
 while [ "$i" -lt "$TURNS" ]; do
