@@ -10,23 +10,13 @@
 #include "game/screens/intro.h"
 #include "game/screens/mainflow.h"
 #include "game/world/universe.h"
+#include "tests/frame_watch.h"
 #include "tests/game_dir.h"
 #include "tests/ui_harness.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-PlatformBackend s_backend;
-std::function<void(int)> s_onFrame;
-int s_frames = 0;
-
-void PresentAndWatch(const PlatformCell *pCells, int cols, int rows)
-{
-    HeadlessBackend()->Present(pCells, cols, rows);
-    if (s_onFrame)
-        s_onFrame(++s_frames);
-}
 
 PlatformInputRecord Record(int kind, uint32_t vkOrButtons, uint32_t flags = 0)
 {
@@ -49,10 +39,7 @@ protected:
         m_oldDir = fs::current_path();
         fs::current_path(m_dir.Run());
         m_pUi = new UiHarness();
-        s_backend = *HeadlessBackend();
-        s_backend.Present = PresentAndWatch;
-        PlatformInstall(&s_backend);
-        s_frames = 0;
+        WatchFrames();
         LoadFrontEndPictures();
     }
     void TearDown() override

@@ -26,24 +26,12 @@
 #include "game/ui/window.h"
 #include "game/world/world.h"
 #include "platform/headless.h"
+#include "tests/frame_watch.h"
 #include "tests/game_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The headless display, with a hook that sees every presented frame.
-PlatformBackend s_backend;
-std::function<void(int)> s_onFrame;
-int s_frames = 0;
-
-void PresentAndWatch(const PlatformCell *pCells, int cols, int rows)
-{
-    HeadlessBackend()->Present(pCells, cols, rows);
-    ++s_frames;
-    if (s_onFrame)
-        s_onFrame(s_frames);
-}
 
 bool Shows(const char *pLabel)
 {
@@ -96,11 +84,7 @@ protected:
         fs::current_path(m_dir.Run());
 
         HeadlessInstall(80, 50);
-        s_backend = *HeadlessBackend();
-        s_backend.Present = PresentAndWatch;
-        PlatformInstall(&s_backend);
-        s_frames = 0;
-        s_onFrame = nullptr;
+        WatchFrames();
         MessagesClear();
     }
 
@@ -173,6 +157,26 @@ protected:
             HeadlessPressKey(' ');
     }
 
+    // A player's moves in order, each made on the first frame of its screen that the player is
+    // ready to act on (and, where ready is given, once it holds too). The program must exit 0
+    // having made them all.
+    struct Step {
+        char kind;
+        std::function<void()> act;
+        std::function<bool()> ready = nullptr;
+    };
+    void Play(const std::vector<Step> &steps)
+    {
+        size_t next = 0;
+        OnScreen([&](char kind) {
+            if (next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
+                steps[next++].act();
+        });
+        EXPECT_EQ(RunProgram(), 0);
+        EXPECT_EQ(next, steps.size()) << m_timeline;
+        s_onFrame = nullptr;
+    }
+
     GameDirectory m_dir;
     fs::path m_oldDir;
     std::string m_output;
@@ -221,37 +225,30 @@ TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndQuits)
 // one is gone) and QUIT GAME from the in-game menu ends the program with everything freed.
 TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
 {
-    int games = 0;
     int firstIds = 0;
-    OnScreen([&](char kind) {
-        if (kind == 'M') {
-            ClickAndWait("NEW GAME", kind);
-        } else if (kind == 'G' && WelcomeCount() > games) {
-            // A new game screen says welcome; until then the old one is still on screen.
-            games = WelcomeCount();
-            if (games == 1) {
-                firstIds = g_nextObjectId;
-                EXPECT_TRUE(Shows("Company:")) << HeadlessScreenText();  // "Your" wraps above it
-                EXPECT_TRUE(Shows("Human"));
-                EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
-                EXPECT_EQ(g_viewMode, VIEW_GALAXY);
-                // The galaxy map is the main view, scrolled to the player's home: the systems'
-                // icons are on screen where the scroll puts them.
-                int sx = g_pMainView->m_nScrollX, sy = g_pMainView->m_nScrollY;
-                for (int i = 0; i < g_pUniverse->m_cSystem; i++) {
-                    System *pSystem = g_pUniverse->m_ppSystem[i];
-                    int x = pSystem->m_pos.m_x - sx, y = pSystem->m_pos.m_y - sy;
-                    if (x >= 0 && y >= 0 && x + 5 < 63 && y + 5 < 40) {
-                        EXPECT_EQ(HeadlessCellAt(x + 2, y + 2).m_ch, pSystem->m_pIcon->m_pCells[12].m_ch);
-                    }
-                }
-            }
-            HeadlessPressKey(27);
-        } else if (kind == 'I') {
-            ClickAndWait(games == 1 ? "NEW GAME" : "QUIT GAME", kind);
-        }
-    });
-    EXPECT_EQ(RunProgram(), 0);
+    // A new game screen says welcome; until then the old one is still on screen.
+    Play({{'M', [&] { ClickAndWait("NEW GAME", 'M'); }},
+          {'G', [&] {
+               firstIds = g_nextObjectId;
+               EXPECT_TRUE(Shows("Company:")) << HeadlessScreenText();  // "Your" wraps above it
+               EXPECT_TRUE(Shows("Human"));
+               EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
+               EXPECT_EQ(g_viewMode, VIEW_GALAXY);
+               // The galaxy map is the main view, scrolled to the player's home: the systems'
+               // icons are on screen where the scroll puts them.
+               int sx = g_pMainView->m_nScrollX, sy = g_pMainView->m_nScrollY;
+               for (int i = 0; i < g_pUniverse->m_cSystem; i++) {
+                   System *pSystem = g_pUniverse->m_ppSystem[i];
+                   int x = pSystem->m_pos.m_x - sx, y = pSystem->m_pos.m_y - sy;
+                   if (x >= 0 && y >= 0 && x + 5 < 63 && y + 5 < 40) {
+                       EXPECT_EQ(HeadlessCellAt(x + 2, y + 2).m_ch, pSystem->m_pIcon->m_pCells[12].m_ch);
+                   }
+               }
+               HeadlessPressKey(27);
+           }, [] { return WelcomeCount() == 1; }},
+          {'I', [&] { ClickAndWait("NEW GAME", 'I'); }},
+          {'G', [] { HeadlessPressKey(27); }, [] { return WelcomeCount() == 2; }},
+          {'I', [&] { ClickAndWait("QUIT GAME", 'I'); }}});
     EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
     EXPECT_EQ(WelcomeCount(), 2);
     EXPECT_GT(g_nextObjectId, firstIds);  // a second world was generated
@@ -262,58 +259,30 @@ TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
 
 TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
 {
-    int step = 0;
-    OnScreen([&](char kind) {
-        if (kind == 'M') {
-            ClickAndWait("NEW GAME", kind);
-        } else if (kind == 'G' && step == 0) {
-            step = 1;
-            HeadlessPressKey(27);             // opens the menu
-        } else if (kind == 'I' && step == 1) {
-            step = 2;
-            // Closes it, and then the key stays down: repeats arrive with no release between.
-            PlatformInputRecord down = {};
-            down.m_kind = PLATFORM_RECORD_KEY;
-            down.m_vk = 27;
-            for (int i = 0; i < 3; i++)
-                HeadlessPushInput(down);
-        } else if (kind == 'G' && step == 2) {
-            step = 3;
-            EXPECT_EQ(g_bMenuLatch, 1);
-            PlatformInputRecord up = {};       // let go at last
-            HeadlessPushInput(up);
-            HeadlessMoveMouse(10, 10);
-        } else if (kind == 'G' && step == 3) {
-            step = 4;
-            HeadlessPressKey(27);             // a new press opens it again
-        } else if (kind == 'I' && step == 4) {
-            ClickAndWait("QUIT GAME", kind);
-        }
-    });
-    EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(step, 4);
+    Play({{'M', [&] { ClickAndWait("NEW GAME", 'M'); }},
+          {'G', [] { HeadlessPressKey(27); }},  // opens the menu
+          {'I', [] {
+               // Closes it, and then the key stays down: repeats arrive with no release between.
+               for (int i = 0; i < 3; i++)
+                   HeadlessPushInput(PlatformInputRecord{PLATFORM_RECORD_KEY, 27, 0, 0, 0, 0});
+           }},
+          {'G', [] {
+               EXPECT_EQ(g_bMenuLatch, 1);
+               HeadlessPushInput(PlatformInputRecord{});  // let go at last
+               HeadlessMoveMouse(10, 10);
+           }},
+          {'G', [] { HeadlessPressKey(27); }},  // a new press opens it again
+          {'I', [&] { ClickAndWait("QUIT GAME", 'I'); }}});
     EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
 }
 
 // The credits cover the menu; Escape leaves them for the menu again.
 TEST_F(MainFlow, CreditsOpenFromTheMenuAndEscapeLeavesThem)
 {
-    int step = 0, stateAfter = 0;
-    s_onFrame = [&](int) {
-        if (HeadlessPendingInput())
-            return;
-        if (step == 0 && ScreenKind() == 'M')
-            ClickLabel("CREDITS");
-        else if (step == 1 && Shows("The World Builder"))
-            HeadlessPressKey(27);
-        else if (step == 2 && ScreenKind() == 'M')
-            stateAfter = g_gameState, ClickLabel("QUIT GAME");
-        else
-            return;
-        step++;
-    };
-    EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(step, 3);
+    int stateAfter = 0;
+    Play({{'M', [] { ClickLabel("CREDITS"); }},
+          {'?', [] { HeadlessPressKey(27); }, [] { return Shows("The World Builder"); }},
+          {'M', [&] { stateAfter = g_gameState, ClickLabel("QUIT GAME"); }}});
     EXPECT_EQ(stateAfter, GAME_STATE_CREDITS);
 }
 
@@ -324,12 +293,8 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
 {
     std::string saved;
     Universe *pBefore = nullptr;
-    struct Step {
-        char kind;
-        std::function<void()> act;
-        std::function<bool()> ready = nullptr;  // waits for the world too, where given
-    };
-    std::vector<Step> steps = {
+    SaveSlotForget();
+    Play({
         {'M', [&] { ClickAndWait("LOAD GAME", 'M'); }},
         {'S', [&] { EXPECT_TRUE(Shows("(empty)")); ClickLabel("Save Slot 3"); }},
         {'S', [&] { ClickAndWait(" LOAD ", 'S'); }},
@@ -365,15 +330,7 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
          }},
         {'G', [&] { EXPECT_EQ(g_pUniverse, pBefore); HeadlessPressKey(27); }},
         {'I', [&] { ClickAndWait("QUIT GAME", 'I'); }},
-    };
-    size_t next = 0;
-    OnScreen([&](char kind) {
-        if (next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
-            steps[next++].act();
     });
-    SaveSlotForget();
-    EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(next, steps.size()) << m_timeline;
     // The game screen shows for a frame between the closing menu and the slots, and between them
     // and a message box.
     EXPECT_EQ(m_timeline, "MSBMGIGSGBGIGSGIGSGBGIG") << m_timeline;

@@ -17,13 +17,64 @@
 
 #include "platform/terminal.h"
 
+namespace {
+
+// A pseudo-terminal: the test holds the master side, a forked child's streams the slave side.
+struct Pty {
+    int master = posix_openpt(O_RDWR | O_NOCTTY), slave = -1;
+    Pty()
+    {
+        EXPECT_GE(master, 0);
+        grantpt(master);
+        unlockpt(master);
+        slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    }
+    ~Pty()
+    {
+        close(master);
+        close(slave);
+    }
+};
+
+// Runs body in a child whose standard input and output are the given descriptors; it ends there.
+template <class Body> pid_t InChild(int in, int out, Body body)
+{
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in, STDIN_FILENO);
+        dup2(out, STDOUT_FILENO);
+        body(TerminalBackend());
+        _exit(0);
+    }
+    return pid;
+}
+
+// Waits for the child, taking what it writes to the terminal as it comes; returns its status.
+int WaitTaking(pid_t pid, int master, std::string *pReceived)
+{
+    int status = -1;
+    char buf[65536];
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        struct pollfd pfd = {master, POLLIN, 0};
+        if (poll(&pfd, 1, 10) > 0)
+            pReceived->append(buf, (size_t)std::max<ssize_t>(read(master, buf, sizeof buf), 0));
+    }
+    return status;
+}
+
+// The child's report on its pipe.
+std::string Report(int fd)
+{
+    char buf[256];
+    return std::string(buf, (size_t)std::max<ssize_t>(read(fd, buf, sizeof buf), 0));
+}
+
+}  // namespace
+
 TEST(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenIsNotTaken)
 {
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    grantpt(master);
-    unlockpt(master);
-    int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    Pty pty;
     int devnull = open("/dev/null", O_RDWR);
     int report[2];
     ASSERT_EQ(pipe(report), 0);
@@ -31,41 +82,33 @@ TEST(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenI
     char outputNoTty[64], inputNoTty[64];
     snprintf(outputNoTty, sizeof outputNoTty, "size %d isatty 0x0, enter %d isatty\n", ENOTTY, ENOTTY);
     snprintf(inputNoTty, sizeof inputNoTty, "size 0 - 0x0, enter %d tcgetattr\n", ENOTTY);
-    struct { int in, out; const char *expected; } cases[] = {{slave, devnull, outputNoTty}, {devnull, slave, inputNoTty}};
+    struct { int in, out; const char *expected; } cases[] = {{pty.slave, devnull, outputNoTty}, {devnull, pty.slave, inputNoTty}};
     for (const auto &c : cases) {
-        fflush(stdout);
-        pid_t pid = fork();
-        if (pid == 0) {
-            dup2(c.in, STDIN_FILENO);
-            dup2(c.out, STDOUT_FILENO);
-            const char *pSizeCall = "-", *pEnterCall = "-";
-            int cols = -1, rows = -1;
-            int sizeErr = TerminalBackend()->GetConsoleSize(&cols, &rows, &pSizeCall);
-            TerminalBackend()->SetTitle("Vostrel", &pEnterCall);  // as the game does, before the switch
-            int enterErr = TerminalBackend()->EnterScreen(&pEnterCall);
-            TerminalBackend()->LeaveScreen();
-            dprintf(report[1], "size %d %s %dx%d, enter %d %s\n", sizeErr, pSizeCall, cols, rows, enterErr, pEnterCall);
-            printf("done\n");
-            fflush(stdout);
-            _exit(0);
-        }
-        waitpid(pid, nullptr, 0);
-        char buf[256] = {};
-        ASSERT_GT(read(report[0], buf, sizeof buf - 1), 0);
-        EXPECT_EQ(std::string(buf), c.expected);
+        waitpid(InChild(c.in, c.out, [&](const PlatformBackend *pTerm) {
+                    const char *pSizeCall = "-", *pEnterCall = "-";
+                    int cols = -1, rows = -1;
+                    int sizeErr = pTerm->GetConsoleSize(&cols, &rows, &pSizeCall);
+                    pTerm->SetTitle("Vostrel", &pEnterCall);  // as the game does, before the switch
+                    int enterErr = pTerm->EnterScreen(&pEnterCall);
+                    pTerm->LeaveScreen();
+                    dprintf(report[1], "size %d %s %dx%d, enter %d %s\n", sizeErr, pSizeCall, cols, rows, enterErr, pEnterCall);
+                    printf("done\n");
+                    fflush(stdout);
+                }), nullptr, 0);
+        EXPECT_EQ(Report(report[0]), c.expected);
     }
     // The terminal got the child's last word, and never the switch to the alternate screen; the
     // title set before the failed switch was given back.
     char buf[4096];
-    struct pollfd pfd = {master, POLLIN, 0};
+    struct pollfd pfd = {pty.master, POLLIN, 0};
     ASSERT_GT(poll(&pfd, 1, 10000), 0);
-    std::string received(buf, (size_t)std::max<ssize_t>(read(master, buf, sizeof buf), 0));
+    std::string received(buf, (size_t)std::max<ssize_t>(read(pty.master, buf, sizeof buf), 0));
     EXPECT_NE(received.find("done"), std::string::npos) << received;
     EXPECT_EQ(received.find("\x1b[?1049h"), std::string::npos);
     size_t title = received.find("\x1b]0;Vostrel\x07");
     EXPECT_NE(title, std::string::npos) << received;
     EXPECT_NE(received.find("\x1b[23;0t", title), std::string::npos) << received;
-    for (int fd : {master, slave, devnull, report[0], report[1]})
+    for (int fd : {devnull, report[0], report[1]})
         close(fd);
 }
 
@@ -75,25 +118,17 @@ TEST(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenI
 TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
 {
     const int COLS = 250, ROWS = 130;
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    grantpt(master);
-    unlockpt(master);
-    int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    Pty pty;
+    int master = pty.master;
     struct winsize ws = {};
     ws.ws_col = COLS;
     ws.ws_row = ROWS;
     ioctl(master, TIOCSWINSZ, &ws);
-    fcntl(slave, F_SETFL, fcntl(slave, F_GETFL) | O_NONBLOCK);
+    fcntl(pty.slave, F_SETFL, fcntl(pty.slave, F_GETFL) | O_NONBLOCK);
     int report[2], more[2];  // the child's word to the parent; the parent's to the child
     ASSERT_EQ(pipe(report), 0);
     ASSERT_EQ(pipe(more), 0);
-    fflush(stdout);
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(slave, STDIN_FILENO);
-        dup2(slave, STDOUT_FILENO);
-        const PlatformBackend *pTerm = TerminalBackend();
+    pid_t pid = InChild(pty.slave, pty.slave, [&](const PlatformBackend *pTerm) {
         const char *pCall = "";
         int answer = pTerm->ReadAnswerChar();
         if (pTerm->EnterScreen(&pCall) != 0)
@@ -119,8 +154,7 @@ TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
         int second = pTerm->ReadInput(&rec);
         dprintf(report[1], "answer %c, records %d %d, left %d\n", answer, first, second, waiting(0));
         pTerm->LeaveScreen();
-        _exit(0);
-    }
+    });
     close(report[1]);  // a child that ends early is an end of file, not a wait for ever
     close(more[0]);
     // The player answers late; the child then fills the terminal's buffer long before it is read.
@@ -146,17 +180,10 @@ TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
     ASSERT_EQ(byte, '+');
     ASSERT_EQ(write(master, std::string(100, 'b').data(), 100), 100);
     ASSERT_EQ(write(more[1], "+", 1), 1);
-    int status = -1;
-    while (waitpid(pid, &status, WNOHANG) == 0) {  // the child's last bytes are taken as they come
-        struct pollfd pfd = {master, POLLIN, 0};
-        if (poll(&pfd, 1, 10) > 0)
-            received.append(buf, (size_t)std::max<ssize_t>(read(master, buf, sizeof buf), 0));
-    }
+    int status = WaitTaking(pid, master, &received);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    char line[64] = {};
-    ASSERT_GT(read(report[0], line, sizeof line - 1), 0);
-    EXPECT_EQ(std::string(line), "answer y, records 1 1, left 100\n");
-    for (int fd : {master, slave, report[0], more[1]})
+    EXPECT_EQ(Report(report[0]), "answer y, records 1 1, left 100\n");
+    for (int fd : {report[0], more[1]})
         close(fd);
 }
 
@@ -165,20 +192,12 @@ TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
 // that end where the pointer did.
 TEST(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
 {
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    grantpt(master);
-    unlockpt(master);
-    int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    Pty pty;
+    int master = pty.master;
     int report[2], go[2];
     ASSERT_EQ(pipe(report), 0);
     ASSERT_EQ(pipe(go), 0);
-    fflush(stdout);
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(slave, STDIN_FILENO);
-        dup2(slave, STDOUT_FILENO);
-        const PlatformBackend *pTerm = TerminalBackend();
+    pid_t pid = InChild(pty.slave, pty.slave, [&](const PlatformBackend *pTerm) {
         const char *pCall = "";
         char byte;
         if (pTerm->EnterScreen(&pCall) != 0 || write(report[1], "+", 1) != 1 || read(go[0], &byte, 1) != 1)
@@ -200,8 +219,7 @@ TEST(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
         }
         pTerm->LeaveScreen();
         dprintf(report[1], "keys %d, few %d, last %d,%d\n", keys, mice < 500, lastX, lastY);
-        _exit(0);
-    }
+    });
     close(report[1]);
     close(go[0]);
     char byte = 0;
@@ -229,17 +247,11 @@ TEST(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
     if (!started) {
         ASSERT_EQ(write(go[1], "+", 1), 1);
     }
-    int status = -1;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        while (read(master, buf, sizeof buf) > 0) {
-        }
-        usleep(1000);
-    }
+    std::string drawn;
+    int status = WaitTaking(pid, master, &drawn);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    char line[64] = {};
-    ASSERT_GT(read(report[0], line, sizeof line - 1), 0);
-    EXPECT_EQ(std::string(line), "keys 0, few 1, last 79,49\n");
-    for (int fd : {master, slave, report[0], go[1]})
+    EXPECT_EQ(Report(report[0]), "keys 0, few 1, last 79,49\n");
+    for (int fd : {report[0], go[1]})
         close(fd);
 }
 
