@@ -21,19 +21,9 @@ namespace {
 
 // A pseudo-terminal: the test holds the master side, a forked child's streams the slave side.
 struct Pty {
-    int master = posix_openpt(O_RDWR | O_NOCTTY), slave = -1;
-    Pty()
-    {
-        EXPECT_GE(master, 0);
-        grantpt(master);
-        unlockpt(master);
-        slave = open(ptsname(master), O_RDWR | O_NOCTTY);
-    }
-    ~Pty()
-    {
-        close(master);
-        close(slave);
-    }
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    int slave = grantpt(master) || unlockpt(master) ? -1 : open(ptsname(master), O_RDWR | O_NOCTTY);
+    ~Pty() { close(master), close(slave); }
 };
 
 // Runs body in a child whose standard input and output are the given descriptors; it ends there.
@@ -75,6 +65,7 @@ std::string Report(int fd)
 TEST(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenIsNotTaken)
 {
     Pty pty;
+    ASSERT_GE(pty.slave, 0);
     int devnull = open("/dev/null", O_RDWR);
     int report[2];
     ASSERT_EQ(pipe(report), 0);
@@ -119,6 +110,7 @@ TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
 {
     const int COLS = 250, ROWS = 130;
     Pty pty;
+    ASSERT_GE(pty.slave, 0);
     int master = pty.master;
     struct winsize ws = {};
     ws.ws_col = COLS;
@@ -193,6 +185,7 @@ TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
 TEST(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
 {
     Pty pty;
+    ASSERT_GE(pty.slave, 0);
     int master = pty.master;
     int report[2], go[2];
     ASSERT_EQ(pipe(report), 0);
