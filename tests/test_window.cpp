@@ -250,24 +250,14 @@ TEST(Buttons, APressAndReleaseClicksOnceMovingOffCancelsAndAStickyItemTogglesAtT
     EXPECT_EQ(s_clicks, 2);
 }
 
-// The game screen on a display of the given size, over a marked map of 100 x 80.
-struct Screen {
-    UiHarness ui;
-    Surface *pMap = MarkedContent(100, 80);
-    explicit Screen(int w = 80, int h = 50) : ui(w, h) { ui.BuildMainScreen(pMap); }
-    ~Screen()
-    {
-        ui.Shutdown();
-        DestroySurface(&pMap);
-    }
-};
-
 TEST(GameScreen, TheBarsAndTheViewsAreLaidOutFromTheScreenSizeAndALargerLogIsWider)
 {
     const char *const pLong = "A message long enough to need more than thirty columns of the log";
     for (int large = 0; large < 2; large++) {
         int w = large ? 120 : 80, h = large ? 60 : 50;
-        Screen screen(w, h);
+        UiHarness ui(w, h);
+        Surface *pMap = MarkedContent(100, 80);
+        ui.BuildMainScreen(pMap);
         EXPECT_EQ(std::make_pair(g_pMainView->m_pView->m_nWidth, g_pMainView->m_pView->m_nHeight), std::make_pair(w - 16, h - 9));
         EXPECT_EQ(g_pLogView->m_pContent->m_nWidth, w - 50);
         AddMessage(pLong, 0x0F);
@@ -283,12 +273,16 @@ TEST(GameScreen, TheBarsAndTheViewsAreLaidOutFromTheScreenSizeAndALargerLogIsWid
         // The whole message on one row of the 70-column log, below the blank row and the welcome.
         EXPECT_EQ(HeadlessFindText(pLong, &x, &y), large);
         EXPECT_TRUE(!large || std::make_pair(x, y) == std::make_pair(20, 57)) << x << "," << y;
+        ui.Shutdown();
+        DestroySurface(&pMap);
     }
 }
 
 TEST(GameScreen, TheKeypadScrollsTheMapAsTheArrowsDo)
 {
-    Screen screen;
+    UiHarness ui;
+    Surface *pMap = MarkedContent(100, 80);
+    ui.BuildMainScreen(pMap);
     const struct { uint32_t key; int dx, dy; } keys[] = {
         {PLATFORM_VK_RIGHT, 1, 0}, {PLATFORM_VK_NUMPAD6, 1, 0}, {PLATFORM_VK_NUMPAD2, 0, 1},
         {PLATFORM_VK_DOWN, 0, 1},  {PLATFORM_VK_NUMPAD4, -1, 0}, {PLATFORM_VK_NUMPAD8, 0, -1}};
@@ -300,6 +294,8 @@ TEST(GameScreen, TheKeypadScrollsTheMapAsTheArrowsDo)
         EXPECT_EQ(std::make_pair(g_pMainView->m_nScrollX - x, g_pMainView->m_nScrollY - y), std::make_pair(k.dx, k.dy))
             << k.key;
     }
+    ui.Shutdown();
+    DestroySurface(&pMap);
 }
 
 }  // namespace
