@@ -404,34 +404,20 @@ TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
 // that galaxy, made once. (The other tests skip the story at once: the game then makes one.)
 TEST_F(MainFlow, NewGameTellsTheStoryAndPlaysTheGalaxyItMade)
 {
-    int step = 0, clickIds = -1, introIds = -1;
+    int clickIds = -1, introIds = -1;
     bool bTyped = false;
-    s_onFrame = [&](int) {
-        char kind = ScreenKind();
-        if (HeadlessPendingInput())
-            return;
-        if (step == 0 && kind == 'M') {
-            step = 1;
-            clickIds = g_nextObjectId;
-            ClickLabel("NEW GAME");
-        } else if (step == 1 && kind == '?' && g_pUniverse == nullptr) {  // the game not yet started
-            bTyped |= Shows("THE FUTURE");
-            introIds = g_nextObjectId;
-            if (introIds != clickIds)
-                HeadlessPressKey(' ');
-        } else if (step == 1 && kind == 'G') {
-            step = 2;
-            EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
-            EXPECT_NE(introIds, clickIds);
-            EXPECT_EQ(g_nextObjectId, introIds);
-            HeadlessPressKey(27);
-        } else if (step == 2 && kind == 'I') {
-            step = 3;
-            ClickLabel("QUIT GAME");
-        }
-    };
-    EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(step, 3);
+    Play({{'M', [&] { clickIds = g_nextObjectId, ClickLabel("NEW GAME"); }},
+          {'?', [] { HeadlessPressKey(' '); }, [&] {  // the galaxy is there, the game not yet started
+               bTyped |= Shows("THE FUTURE");
+               introIds = g_nextObjectId;
+               return g_pUniverse == nullptr && introIds != clickIds;
+           }},
+          {'G', [&] {
+               EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
+               EXPECT_EQ(g_nextObjectId, introIds);  // and no second one made
+               HeadlessPressKey(27);
+           }},
+          {'I', [] { ClickLabel("QUIT GAME"); }}});
     EXPECT_TRUE(bTyped);
 }
 
