@@ -21,46 +21,54 @@
 
 void AITrace(const char *) {}
 
+// Every family keeps its state and the one before it; reverting goes back one step and leaves
+// the family's IDLE as the state before.
+static void SetState(int *pState, int *pLast, int state)
+{
+    *pLast = *pState;
+    *pState = state;
+}
+
+static void RevertState(int *pState, int *pLast, int idle)
+{
+    *pState = *pLast;
+    *pLast = idle;
+}
+
 void AISetCompanyState(Company *pCompany, int state)
 {
     V_ASSERT(pCompany);
-    pCompany->m_aiLastState = pCompany->m_aiState;
-    pCompany->m_aiState = state;
+    SetState(&pCompany->m_aiState, &pCompany->m_aiLastState, state);
 }
 
 void AIRevertCompanyState(Company *pCompany)
 {
     V_ASSERT(pCompany);
-    pCompany->m_aiState = pCompany->m_aiLastState;
-    pCompany->m_aiLastState = COMPANY_AI_IDLE;
+    RevertState(&pCompany->m_aiState, &pCompany->m_aiLastState, COMPANY_AI_IDLE);
 }
 
 void AISetPlanetState(Planet *pPlanet, int state)
 {
     V_ASSERT(pPlanet);
-    pPlanet->m_aiLastState = pPlanet->m_aiState;
-    pPlanet->m_aiState = state;
+    SetState(&pPlanet->m_aiState, &pPlanet->m_aiLastState, state);
 }
 
 void AIRevertPlanetState(Planet *pPlanet)
 {
     V_ASSERT(pPlanet);
-    pPlanet->m_aiState = pPlanet->m_aiLastState;
-    pPlanet->m_aiLastState = PLANET_AI_IDLE;
+    RevertState(&pPlanet->m_aiState, &pPlanet->m_aiLastState, PLANET_AI_IDLE);
 }
 
 void AISetFleetState(Fleet *pFleet, int state)
 {
     V_ASSERT(pFleet);
-    pFleet->m_aiLastState = pFleet->m_aiState;
-    pFleet->m_aiState = state;
+    SetState(&pFleet->m_aiState, &pFleet->m_aiLastState, state);
 }
 
 void AIRevertFleetState(Fleet *pFleet)
 {
     V_ASSERT(pFleet);
-    pFleet->m_aiState = pFleet->m_aiLastState;
-    pFleet->m_aiLastState = FLEET_AI_IDLE;
+    RevertState(&pFleet->m_aiState, &pFleet->m_aiLastState, FLEET_AI_IDLE);
 }
 
 const char *AICompanyStateName(int state)
