@@ -1,10 +1,12 @@
 #include "game/world/savefile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <charconv>
@@ -524,6 +526,27 @@ int WriteUniverse(const Universe *pUniverse, std::string *pText, char *pWhy, siz
     return 0;
 }
 
+// A save killed between mkstemp and rename leaves its new file behind, named after the slot with
+// six more characters; the next good save of the slot clears them away.
+static void RemoveStaleTemps(const std::string &dirName, const char *pBaseName)
+{
+    DIR *pDir = opendir(dirName.c_str());
+    if (!pDir)
+        return;
+    std::string prefix = std::string(pBaseName) + ".";
+    while (const struct dirent *pEntry = readdir(pDir)) {
+        const char *pName = pEntry->d_name;
+        if (strncmp(pName, prefix.c_str(), prefix.size()) != 0 || strlen(pName) != prefix.size() + 6)
+            continue;
+        bool bTemp = true;
+        for (const char *p = pName + prefix.size(); *p; p++)
+            bTemp = bTemp && isalnum((unsigned char)*p);
+        if (bTemp)
+            unlinkat(dirfd(pDir), pName, 0);
+    }
+    closedir(pDir);
+}
+
 // The text goes to a new file beside the slot, which is synced and then renamed over the slot:
 // a crash, a kill or a full disk at any point leaves the slot holding the old save or the new
 // one, whole. Every step is checked; on failure the new file is removed.
@@ -553,7 +576,10 @@ int SaveUniverse(const char *pFileName, const Universe *pUniverse, char *pWhy, s
             done += (size_t)written;
         }
     }
-    if (!pStep && fchmod(fd, 0644) != 0) {
+    // mkstemp makes the file private; a save is as readable as any other file the player makes.
+    mode_t mask = umask(0);
+    umask(mask);
+    if (!pStep && fchmod(fd, 0666 & ~mask) != 0) {
         error = errno;
         pStep = "setting the permissions of";
     }
@@ -578,6 +604,7 @@ int SaveUniverse(const char *pFileName, const Universe *pUniverse, char *pWhy, s
     std::string dirName = pFileName;
     size_t slash = dirName.rfind('/');
     dirName = slash == std::string::npos ? "." : slash == 0 ? "/" : dirName.substr(0, slash);
+    RemoveStaleTemps(dirName, slash == std::string::npos ? pFileName : pFileName + slash + 1);
     int dirFd = open(dirName.c_str(), O_RDONLY | O_DIRECTORY);
     if (dirFd >= 0) {
         int rc = fsync(dirFd);
