@@ -155,12 +155,10 @@ TEST(PlatformTerminalEmulator, EveryByteAndEveryColourShowsRightFrameAfterFrame)
     TerminalScreenInit(&screen);
     // All 256 bytes on rows 0-3, all 256 attributes on rows 10-13, varied combinations elsewhere.
     std::vector<PlatformCell> frame(80 * 50);
-    for (int i = 0; i < 80 * 50; i++) {
-        int y = i / 80;
-        frame[(size_t)i] = y < 4                ? PlatformCell{(unsigned char)i, 0x07}
-                           : y >= 10 && y < 14 ? PlatformCell{0xDB, (unsigned char)(i - 800)}
-                                               : PlatformCell{(unsigned char)(i * 7), (unsigned char)(i * 13)};
-    }
+    for (int i = 0; i < 80 * 50; i++)
+        frame[(size_t)i] = i < 320                ? PlatformCell{(unsigned char)i, 0x07}
+                           : i >= 800 && i < 1120 ? PlatformCell{0xDB, (unsigned char)(i - 800)}
+                                                  : PlatformCell{(unsigned char)(i * 7), (unsigned char)(i * 13)};
     // Then frames of scattered cells, a run of one colour (a text), and now and then a whole row.
     uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };

@@ -124,9 +124,7 @@ TEST_F(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScree
 TEST_F(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
 {
     const int COLS = 250, ROWS = 130;
-    struct winsize ws = {};
-    ws.ws_col = COLS;
-    ws.ws_row = ROWS;
+    struct winsize ws = {.ws_row = ROWS, .ws_col = COLS, .ws_xpixel = 0, .ws_ypixel = 0};
     ioctl(master, TIOCSWINSZ, &ws);
     fcntl(slave, F_SETFL, fcntl(slave, F_GETFL) | O_NONBLOCK);
     pid_t pid = InChild(slave, slave, [&](const PlatformBackend *pTerm) {

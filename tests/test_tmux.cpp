@@ -106,13 +106,10 @@ struct PaneScreen {
 // reports, application keypad, autowrap.
 const char *const MODES = "#{alternate_on} #{cursor_flag} #{mouse_any_flag} #{mouse_sgr_flag} #{keypad_flag} #{wrap_flag}";
 
-class TmuxPane {
-public:
+struct TmuxPane {
     TmuxPane()
     {
-        static int s_count = 0;
-        m_socket = "vostrel-test-" + std::to_string(getpid()) + "-" + std::to_string(++s_count);
-        char dir[] = "/tmp/vostrel-tmux-XXXXXX";
+        char dir[] = "/tmp/vostrel-tmux-XXXXXX";  // the server's socket, and the shell's notes
         EXPECT_NE(mkdtemp(dir), nullptr) << "no scratch directory";
         m_dir = dir;
     }
@@ -125,7 +122,7 @@ public:
 
     std::string Tmux(std::vector<std::string> args)
     {
-        args.insert(args.begin(), {"tmux", "-L", m_socket, "-f", "/dev/null"});
+        args.insert(args.begin(), {"tmux", "-S", m_dir + "/socket", "-f", "/dev/null"});
         return RunProgram(args);
     }
 
@@ -202,7 +199,7 @@ public:
                     return true;
             return false;
         });
-        WaitFor([&] { return !ReadFile(m_dir + "/after").empty(); });  // the second stty has run
+        WaitFor([&] { return !Note("after").empty(); });  // the second stty has run
         return status;
     }
 
@@ -213,26 +210,13 @@ public:
     void ExpectSane()
     {
         EXPECT_EQ(Display(MODES), "0 1 0 0 0 1") << MODES;
-        std::string before = ReadFile(m_dir + "/before");
-        EXPECT_FALSE(before.empty());
-        EXPECT_EQ(before, ReadFile(m_dir + "/after"));
+        EXPECT_FALSE(Note("before").empty());
+        EXPECT_EQ(Note("before"), Note("after"));
     }
 
-    // Runs the shell's fg on a stopped program; the shell then reports "resumed-exit=".
-    void ResumeWithFg()
-    {
-        unlink((m_dir + "/after").c_str());
-        SendLine("fg; echo resumed-exit=$?; stty -g > " + m_dir + "/after");
-    }
+    // The shell's notes: the terminal settings before and after, the probe's process id.
+    std::string Note(const std::string &name) { return ReadFile(m_dir + "/" + name); }
 
-    pid_t ProbePid()
-    {
-        WaitFor([&] { return atoi(ReadFile(m_dir + "/pid").c_str()) > 0; });
-        return (pid_t)atoi(ReadFile(m_dir + "/pid").c_str());
-    }
-
-private:
-    std::string m_socket;
     std::string m_dir;
 };
 
@@ -286,7 +270,8 @@ TEST(PlatformTmux, TheProbeDrawsTakesClicksSurvivesShrinkingCtrlZFgAndEnlargingA
     EXPECT_EQ(pane.WaitForExit(), 128 + SIGTSTP) << pane.Capture();
     EXPECT_TRUE(pane.Shows("Stopped"));
     pane.ExpectSane();
-    pane.ResumeWithFg();
+    unlink((pane.m_dir + "/after").c_str());  // fg resumes it; the shell reports its end again
+    pane.SendLine("fg; echo resumed-exit=$?; stty -g > " + pane.m_dir + "/after");
     ASSERT_TRUE(WaitFor([&] { return pane.Display(MODES) == "1 0 1 1 1 0" && pane.Shows("Vostrel needs 80x50."); }))
         << pane.Capture();
     pane.Tmux({"resize-window", "-t", "t", "-x", "80", "-y", "50"});
@@ -319,9 +304,8 @@ TEST(PlatformTmux, SigtermExitAssertionAndFaultLeaveTheTerminalSane)
         if (c.key) {
             pane.SendKey(c.key);
         } else {
-            pid_t pid = pane.ProbePid();
-            ASSERT_GT(pid, 0);
-            ASSERT_EQ(kill(pid, SIGTERM), 0);
+            ASSERT_TRUE(WaitFor([&] { return atoi(pane.Note("pid").c_str()) > 0; }));
+            ASSERT_EQ(kill(atoi(pane.Note("pid").c_str()), SIGTERM), 0);
         }
         int status = pane.WaitForExit();
         EXPECT_TRUE(c.status < 0 ? status > 0 : status == c.status) << status;
