@@ -134,8 +134,8 @@ struct TmuxPane {
         Tmux({"new-session", "-d", "-x", "80", "-y", "50", "-s", "t", "bash --norc --noprofile -i"});
         if (!WaitFor([&] { return !Trimmed(Capture()).empty(); }))
             return false;
-        SendLine("stty -g > " + m_dir + "/before; cd " + workDir + " && " + command + "; echo probe-exit=$?; stty -g > " +
-                 m_dir + "/after");
+        SendBytes("stty -g > " + m_dir + "/before; cd " + workDir + " && " + command + "; echo probe-exit=$?; stty -g > " +
+                  m_dir + "/after\r");
         return WaitFor([&] { return Shows(readyText); });
     }
 
@@ -147,6 +147,7 @@ struct TmuxPane {
     bool Shows(const std::string &text) { return Capture().find(text) != std::string::npos; }
     std::string Display(const std::string &format) { return Trimmed(Tmux({"display", "-p", "-t", "t", format})); }
 
+    // Types bytes into the pane as the terminal would pass them on ("\x1a" is Ctrl-Z).
     void SendBytes(const std::string &bytes)
     {
         std::vector<std::string> args = {"send-keys", "-t", "t", "-H"};
@@ -156,12 +157,6 @@ struct TmuxPane {
             args.push_back(hex);
         }
         Tmux(args);
-    }
-    void SendKey(const std::string &key) { Tmux({"send-keys", "-t", "t", key}); }
-    void SendLine(const std::string &line)
-    {
-        Tmux({"send-keys", "-t", "t", "-l", line});
-        SendKey("Enter");
     }
 
     // The cell of a label on the pane: its row, and its column counted in glyphs.
@@ -265,13 +260,13 @@ TEST(PlatformTmux, TheProbeDrawsTakesClicksSurvivesShrinkingCtrlZFgAndEnlargingA
     ASSERT_TRUE(WaitFor([&] {
         return pane.Shows("This terminal is 60x30.") && pane.Shows("Vostrel needs 80x50.") && !pane.Shows("Click me");
     })) << pane.Capture();
-    pane.SendKey("C-z");
+    pane.SendBytes("\x1a");
     // The shell sees the probe stop, with the terminal as it was.
     EXPECT_EQ(pane.WaitForExit(), 128 + SIGTSTP) << pane.Capture();
     EXPECT_TRUE(pane.Shows("Stopped"));
     pane.ExpectSane();
     unlink((pane.m_dir + "/after").c_str());  // fg resumes it; the shell reports its end again
-    pane.SendLine("fg; echo resumed-exit=$?; stty -g > " + pane.m_dir + "/after");
+    pane.SendBytes("fg; echo resumed-exit=$?; stty -g > " + pane.m_dir + "/after\r");
     ASSERT_TRUE(WaitFor([&] { return pane.Display(MODES) == "1 0 1 1 1 0" && pane.Shows("Vostrel needs 80x50."); }))
         << pane.Capture();
     pane.Tmux({"resize-window", "-t", "t", "-x", "80", "-y", "50"});
@@ -280,7 +275,7 @@ TEST(PlatformTmux, TheProbeDrawsTakesClicksSurvivesShrinkingCtrlZFgAndEnlargingA
     // Input still arrives after the resume.
     pane.SendBytes(Sgr(0, 14, 6, 'M') + Sgr(0, 14, 6, 'm'));
     ASSERT_TRUE(WaitFor([&] { return pane.Shows("x=14 y=6 buttons=00000000"); })) << pane.Capture();
-    pane.SendKey("q");
+    pane.SendBytes("q");
     EXPECT_EQ(pane.WaitForExit("resumed-exit="), 0) << pane.Capture();
     pane.ExpectSane();
     ExpectInOrder(pane.Capture(), {"termprobe: starting", "Stopped", "resumed-exit=", "termprobe: printed while on screen",
@@ -302,7 +297,7 @@ TEST(PlatformTmux, SigtermExitAssertionAndFaultLeaveTheTerminalSane)
         TmuxPane pane;
         ASSERT_TRUE(pane.StartProbe()) << pane.Capture();
         if (c.key) {
-            pane.SendKey(c.key);
+            pane.SendBytes(c.key);
         } else {
             ASSERT_TRUE(WaitFor([&] { return atoi(pane.Note("pid").c_str()) > 0; }));
             ASSERT_EQ(kill(atoi(pane.Note("pid").c_str()), SIGTERM), 0);
@@ -356,7 +351,7 @@ TEST(VostrelInTmux, FromThePlayDirectoryAndInstalledTheGameTellsTheStoryPlaysAnd
         for (const std::string &shown : typed)
             EXPECT_EQ(std::string("THE FUTURE").rfind(shown, 0), 0u) << shown;
         EXPECT_FALSE(pane.Shows("End Turn"));
-        pane.SendKey("x");
+        pane.SendBytes("x");
         ASSERT_TRUE(WaitFor([&] { return pane.Shows("End Turn") && pane.Shows("Welcome to Vostrel!"); })) << pane.Capture();
         int x = 0, y = 0;
         ASSERT_TRUE(pane.Find("End Turn", &x, &y));
@@ -364,7 +359,7 @@ TEST(VostrelInTmux, FromThePlayDirectoryAndInstalledTheGameTellsTheStoryPlaysAnd
         shown.ExpectCell(x - 2, y - 1, 0xC9, 14, 0);  // the button's frame: light cyan on black
         shown.ExpectCell(x, y, 'E', 14, 0);
         EXPECT_TRUE(pane.Shows("Company:"));
-        pane.SendKey("Escape");
+        pane.SendBytes("\x1b");
         ASSERT_TRUE(WaitFor([&] { return pane.Shows("QUIT GAME"); })) << pane.Capture();
         pane.ClickLabel("QUIT GAME");
         EXPECT_EQ(pane.WaitForExit(), 0) << pane.Capture();
