@@ -73,13 +73,15 @@ protected:
         return read(report[0], &byte, 1) == 1 && byte == '+';
     }
     bool Go() { return write(go[1], "+", 1) == 1; }
-    // Waits for the child, taking what it writes to the terminal as it comes; returns its status.
-    int WaitDraining(pid_t pid)
+    // Waits for the child to end well, taking what it writes to the terminal as it comes; returns
+    // its report.
+    std::string Finish(pid_t pid)
     {
         int status = -1;
         while (waitpid(pid, &status, WNOHANG) == 0)
             Take(master, 10);
-        return status;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return Take(report[0]);
     }
 };
 
@@ -174,9 +176,7 @@ TEST_F(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInI
     ASSERT_TRUE(ChildReady());
     ASSERT_EQ(write(master, std::string(100, 'b').data(), 100), 100);
     ASSERT_TRUE(Go());
-    int status = WaitDraining(pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(Take(report[0]), "answer y, records 1 1, left 100\n");
+    EXPECT_EQ(Finish(pid), "answer y, records 1 1, left 100\n");
 }
 
 // Ten thousand motion reports pasted at once: a report cut at a read boundary is read on to its
@@ -192,16 +192,13 @@ TEST_F(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
         PlatformInputRecord rec;
         pTerm->ReadInput(&rec);
         usleep(40000);  // longer than an Escape waits for the rest of its sequence
-        for (uint32_t quietSince = pTerm->Milliseconds(); pTerm->Milliseconds() - quietSince < 300;) {
-            if (!pTerm->ReadInput(&rec)) {
-                usleep(1000);
-                continue;
+        for (uint32_t quietSince = pTerm->Milliseconds(); pTerm->Milliseconds() - quietSince < 300; usleep(1000)) {
+            for (; pTerm->ReadInput(&rec); quietSince = pTerm->Milliseconds()) {
+                keys += rec.m_kind != PLATFORM_RECORD_MOUSE;
+                mice += rec.m_kind == PLATFORM_RECORD_MOUSE;
+                lastX = rec.m_x;
+                lastY = rec.m_y;
             }
-            quietSince = pTerm->Milliseconds();
-            keys += rec.m_kind != PLATFORM_RECORD_MOUSE;
-            mice += rec.m_kind == PLATFORM_RECORD_MOUSE;
-            lastX = rec.m_x;
-            lastY = rec.m_y;
         }
         pTerm->LeaveScreen();
         dprintf(report[1], "keys %d, few %d, last %d,%d\n", keys, mice < 500, lastX, lastY);
@@ -224,9 +221,7 @@ TEST_F(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
             usleep(500);
     }
     ASSERT_TRUE(started || Go());
-    int status = WaitDraining(pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(Take(report[0]), "keys 0, few 1, last 79,49\n");
+    EXPECT_EQ(Finish(pid), "keys 0, few 1, last 79,49\n");
 }
 
 TEST(TerminalLacks, ATerminalKnownToLackWhatTheGameNeedsIsNamedWithWhatItLacks)
