@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz/picture_harness.h"
@@ -15,24 +16,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<fs::path> Inputs(const std::vector<std::string> &dirs)
+// Every kept input in the fuzz directories named, with its file.
+std::vector<std::pair<fs::path, std::vector<uint8_t>>> Inputs(const std::vector<std::string> &dirs)
 {
-    std::vector<fs::path> files;
-    for (const std::string &dir : dirs) {
-        fs::path path = fs::path(VOSTREL_SOURCE_DIR) / "fuzz" / dir;
-        if (!fs::is_directory(path))
-            continue;
-        for (const auto &entry : fs::directory_iterator(path))
-            if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
-                files.push_back(entry.path());
-    }
-    return files;
-}
-
-std::vector<uint8_t> Bytes(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::vector<std::pair<fs::path, std::vector<uint8_t>>> inputs;
+    std::error_code ignored;  // a directory not there yet holds nothing
+    for (const std::string &dir : dirs)
+        for (const auto &entry : fs::directory_iterator(fs::path(VOSTREL_SOURCE_DIR) / "fuzz" / dir, ignored))
+            if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') {
+                std::ifstream in(entry.path(), std::ios::binary);
+                inputs.push_back({entry.path(), {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}});
+            }
+    return inputs;
 }
 
 // In a death test's child: a picture refused by the loader ends in exit(), which counts as a
@@ -46,36 +41,24 @@ std::vector<uint8_t> Bytes(const fs::path &file)
     _exit(0);
 }
 
-// The children start afresh with an allocation limit far above any picture's needs, so that a
-// size taken on trust from a header fails here as it does under libFuzzer's limit.
-void ReplayPictures(const std::vector<std::string> &dirs)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::string old = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";  // empty is as good as unset
-    setenv("ASAN_OPTIONS", (old + ":max_allocation_size_mb=64").c_str(), 1);
-    for (const fs::path &file : Inputs(dirs))
-        EXPECT_EXIT(CheckPictureInChild(Bytes(file)), testing::ExitedWithCode(0), "") << file;
-    setenv("ASAN_OPTIONS", old.c_str(), 1);
-}
-
-void ReplayTerminalInput(const std::vector<std::string> &dirs)
-{
-    for (const fs::path &file : Inputs(dirs)) {
-        std::vector<uint8_t> bytes = Bytes(file);
-        EXPECT_TRUE(TerminalFuzzCheck(bytes.data(), bytes.size())) << file;
-    }
-}
-
+// The picture children start afresh with an allocation limit far above any picture's needs, so
+// that a size taken on trust from a header fails here as it does under libFuzzer's limit.
 TEST(FuzzRegressions, EveryKeptPictureLoadsOrIsRefusedCleanly)
 {
     ASSERT_FALSE(Inputs({"seeds/picture"}).empty());
-    ReplayPictures({"seeds/picture", "regressions/picture"});
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string old = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";  // empty is as good as unset
+    setenv("ASAN_OPTIONS", (old + ":max_allocation_size_mb=64").c_str(), 1);
+    for (const auto &[file, bytes] : Inputs({"seeds/picture", "regressions/picture"}))
+        EXPECT_EXIT(CheckPictureInChild(bytes), testing::ExitedWithCode(0), "") << file;
+    setenv("ASAN_OPTIONS", old.c_str(), 1);
 }
 
 TEST(FuzzRegressions, EveryKeptTerminalInputGivesTheSameRecordsHoweverItIsCut)
 {
     ASSERT_FALSE(Inputs({"seeds/terminal_input"}).empty());
-    ReplayTerminalInput({"seeds/terminal_input", "regressions/terminal_input"});
+    for (const auto &[file, bytes] : Inputs({"seeds/terminal_input", "regressions/terminal_input"}))
+        EXPECT_TRUE(TerminalFuzzCheck(bytes.data(), bytes.size())) << file;
 }
 
 }  // namespace

@@ -1,31 +1,48 @@
-// The terminal backend's input parser: bytes from a terminal become console-style records.
+// Input as both backends deliver it: the terminal's parser turns bytes into console-style records,
+// the headless backend scripts them for the game tests, with a virtual clock and captured frames.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/headless.h"
 #include "platform/terminal_input.h"
 
 namespace {
 
-// The records waiting, as text: a key with its release is its code ("38"), a key-down alone
-// "K38", a release alone "R38"; a mouse record "x,y:buttons/flags" with the buttons in hex.
-std::string Take(TerminalInputParser *p)
+// Records as text: a key with its release is its code ("38"), a key-down alone "K38", a release
+// alone "R38"; a mouse record "x,y:buttons/flags" with the buttons in hex.
+std::string Describe(const std::vector<PlatformInputRecord> &records)
 {
     std::string out;
     char buf[64];
-    for (PlatformInputRecord r; TerminalInputPop(p, &r); out += buf) {
-        const PlatformInputRecord *pNext = p->m_records.empty() ? nullptr : &p->m_records.front();
-        if (r.m_kind == PLATFORM_RECORD_MOUSE) {
+    for (size_t i = 0; i < records.size(); i++, out += buf) {
+        const PlatformInputRecord &r = records[i];
+        const PlatformInputRecord *pNext = i + 1 < records.size() ? &records[i + 1] : nullptr;
+        if (r.m_kind == PLATFORM_RECORD_MOUSE)
             snprintf(buf, sizeof buf, " %d,%d:%x/%u", r.m_x, r.m_y, r.m_buttons, r.m_flags);
-        } else if (r.m_kind == PLATFORM_RECORD_KEY && pNext && pNext->m_kind == PLATFORM_RECORD_OTHER && pNext->m_vk == r.m_vk) {
-            snprintf(buf, sizeof buf, " %u", r.m_vk);
-            TerminalInputPop(p, &r);  // its release
-        } else {
+        else if (r.m_kind == PLATFORM_RECORD_KEY && pNext && pNext->m_kind == PLATFORM_RECORD_OTHER && pNext->m_vk == r.m_vk)
+            snprintf(buf, sizeof buf, " %u", records[i++].m_vk);  // and its release
+        else
             snprintf(buf, sizeof buf, " %c%u", r.m_kind == PLATFORM_RECORD_KEY ? 'K' : 'R', r.m_vk);
-        }
     }
     return out.empty() ? out : out.substr(1);
+}
+
+// Every record waiting, described.
+template <class Pop> std::string Drain(Pop pop)
+{
+    std::vector<PlatformInputRecord> records;
+    for (PlatformInputRecord r; pop(&r);)
+        records.push_back(r);
+    return Describe(records);
+}
+
+std::string Take(TerminalInputParser *p)
+{
+    return Drain([p](PlatformInputRecord *pRecord) { return TerminalInputPop(p, pRecord); });
 }
 
 std::string Feed(TerminalInputParser *p, const std::string &bytes, uint32_t now)
@@ -147,4 +164,62 @@ TEST(PlatformInput, GarbageIsBoundedAndDoesNotStallInput)
     int x = -1;
     EXPECT_EQ(sscanf(Feed(&p, "\x1b[<0;99999999999;1M", 2).c_str(), "%d,0:1/0", &x), 1);
     EXPECT_TRUE(x >= 0 && x < 2000000) << x;
+}
+
+TEST(PlatformHeadless, HelpersScriptWhatAConsoleWouldDeliverAndTheClockMovesOnlyWhenTheGameSleeps)
+{
+    HeadlessInstall(80, 50);
+    HeadlessClick(52, 46);
+    EXPECT_EQ(HeadlessPendingInput(), 2);
+    PlatformInputRecord rec;
+    ASSERT_TRUE(PlatformReadInput(&rec));
+    EXPECT_EQ(Describe({rec}), "52,46:1/0");
+    EXPECT_EQ(HeadlessPendingInput(), 1);
+    EXPECT_EQ(Drain(PlatformReadInput), "52,46:0/0");
+    HeadlessPressKey(PLATFORM_VK_ESCAPE);
+    HeadlessDoubleClick(3, 4);
+    HeadlessClick(9, 9, PLATFORM_BUTTON_RIGHT);
+    HeadlessWheel(10, 11, -120);
+    EXPECT_EQ(Drain(PlatformReadInput), "27 3,4:1/0 3,4:0/0 3,4:1/2 3,4:0/0 9,9:2/0 9,9:0/0 10,11:ff880000/4");
+
+    // A drag walks every cell between its ends with the button held.
+    HeadlessDrag(5, 5, 5, 2, PLATFORM_BUTTON_MIDDLE);
+    EXPECT_EQ(Drain(PlatformReadInput), "5,5:4/0 5,4:4/1 5,3:4/1 5,2:4/1 5,2:0/0");
+
+    // The clock stands still, whatever was scripted, until the game sleeps.
+    EXPECT_EQ(PlatformMilliseconds(), 0u);
+    EXPECT_EQ(PlatformMilliseconds(), 0u);
+    PlatformSleep(16);
+    PlatformSleep(1);
+    EXPECT_EQ(PlatformMilliseconds(), 17u);
+    HeadlessSetClock(0xFFFFFFF0u);
+    PlatformSleep(32);
+    EXPECT_EQ(PlatformMilliseconds(), 16u);  // wraps like the real clock
+}
+
+TEST(PlatformHeadless, FramesAreCapturedAndReadableAsText)
+{
+    HeadlessInstall(80, 50);
+    EXPECT_EQ(HeadlessGetFrame(), nullptr);
+    std::vector<PlatformCell> cells(80 * 50, PlatformCell{' ', 0x07});
+    cells[45 * 80 + 51] = PlatformCell{0xC9, 0x0B};
+    for (const char *pText : {" End Turn ", " Zoom Out "}) {
+        for (int x = 52; *pText; pText++, x++)
+            cells[(size_t)(46 * 80 + x)] = PlatformCell{(unsigned char)*pText, 0x0B};
+        PlatformPresent(cells.data(), 80, 50);
+    }
+    int x = -1, y = -1;
+    EXPECT_TRUE(HeadlessFindText(" Zoom Out ", &x, &y));
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(52, 46));
+    EXPECT_FALSE(HeadlessFindText(" End Turn ", &x, &y));
+    ASSERT_NE(HeadlessGetFrame(1), nullptr);
+    EXPECT_TRUE(HeadlessFindText(" End Turn ", &x, &y, HeadlessGetFrame(1)));  // in the frame before
+    EXPECT_EQ(HeadlessCellAt(52, 46).m_attr, 0x0B);
+    EXPECT_EQ(HeadlessCellAt(80, 0).m_ch, 0);  // outside
+    EXPECT_EQ(HeadlessRowText(45), std::string(51, ' ') + "\u2554" + std::string(28, ' '));
+    // Only the most recent frames are kept, so long runs stay small.
+    for (int i = 0; i < HEADLESS_FRAMES_KEPT; i++)
+        PlatformPresent(cells.data(), 80, 50);
+    EXPECT_EQ(HeadlessFrameCount(), HEADLESS_FRAMES_KEPT + 2);
+    EXPECT_EQ(HeadlessGetFrame(HEADLESS_FRAMES_KEPT), nullptr);
 }

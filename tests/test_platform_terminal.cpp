@@ -1,5 +1,5 @@
-// The terminal backend refuses to start when a standard stream is no terminal. A forked child runs
-// the backend with a pseudo-terminal for the other streams; the test reads the master side.
+// The terminal backend on a pseudo-terminal: a forked child runs it on the slave side, the test
+// holds the master side, like a terminal holds the player's side.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -19,61 +20,81 @@
 
 namespace {
 
-// A pseudo-terminal: the test holds the master side, a forked child's streams the slave side.
-struct Pty {
+// What arrives on fd within the time given, as much as one read takes.
+std::string Take(int fd, int timeoutMs = 10000)
+{
+    char buf[65536];
+    struct pollfd pfd = {fd, POLLIN, 0};
+    ssize_t n = poll(&pfd, 1, timeoutMs) > 0 ? read(fd, buf, sizeof buf) : 0;
+    return std::string(buf, (size_t)std::max<ssize_t>(n, 0));
+}
+
+// The pseudo-terminal, and a pipe each way: the child's report, and the test's word for it to go on.
+class PlatformTerminal : public testing::Test {
+protected:
     int master = posix_openpt(O_RDWR | O_NOCTTY);
     int slave = grantpt(master) || unlockpt(master) ? -1 : open(ptsname(master), O_RDWR | O_NOCTTY);
-    ~Pty() { close(master), close(slave); }
+    int report[2] = {-1, -1}, go[2] = {-1, -1};
+    void SetUp() override
+    {
+        ASSERT_GE(slave, 0);
+        ASSERT_EQ(pipe(report), 0);
+        ASSERT_EQ(pipe(go), 0);
+    }
+    ~PlatformTerminal() override
+    {
+        for (int fd : {master, slave, report[0], report[1], go[0], go[1]})
+            close(fd);
+    }
+
+    // Runs body in a child whose standard input and output are the given descriptors; it ends there.
+    template <class Body> pid_t InChild(int in, int out, Body body)
+    {
+        fflush(stdout);
+        pid_t pid = fork();
+        if (pid == 0) {
+            dup2(in, STDIN_FILENO);
+            dup2(out, STDOUT_FILENO);
+            body(TerminalBackend());
+            _exit(0);
+        }
+        return pid;
+    }
+    // The child's side: it is ready, and waits for the word to go on.
+    bool ReadyAndWait()
+    {
+        char byte;
+        return write(report[1], "+", 1) == 1 && read(go[0], &byte, 1) == 1;
+    }
+    // The test's side: the child is ready (not when it ended first).
+    bool ChildReady()
+    {
+        char byte = 0;
+        return read(report[0], &byte, 1) == 1 && byte == '+';
+    }
+    bool Go() { return write(go[1], "+", 1) == 1; }
+    // Waits for the child to end well, taking what it writes to the terminal as it comes; returns
+    // its report.
+    std::string Finish(pid_t pid)
+    {
+        int status = -1;
+        while (waitpid(pid, &status, WNOHANG) == 0)
+            Take(master, 10);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return Take(report[0]);
+    }
 };
-
-// Runs body in a child whose standard input and output are the given descriptors; it ends there.
-template <class Body> pid_t InChild(int in, int out, Body body)
-{
-    fflush(stdout);
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(in, STDIN_FILENO);
-        dup2(out, STDOUT_FILENO);
-        body(TerminalBackend());
-        _exit(0);
-    }
-    return pid;
-}
-
-// Waits for the child, taking what it writes to the terminal as it comes; returns its status.
-int WaitTaking(pid_t pid, int master, std::string *pReceived)
-{
-    int status = -1;
-    char buf[65536];
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        struct pollfd pfd = {master, POLLIN, 0};
-        if (poll(&pfd, 1, 10) > 0)
-            pReceived->append(buf, (size_t)std::max<ssize_t>(read(master, buf, sizeof buf), 0));
-    }
-    return status;
-}
-
-// The child's report on its pipe.
-std::string Report(int fd)
-{
-    char buf[256];
-    return std::string(buf, (size_t)std::max<ssize_t>(read(fd, buf, sizeof buf), 0));
-}
 
 }  // namespace
 
-TEST(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenIsNotTaken)
+TEST_F(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenIsNotTaken)
 {
-    Pty pty;
-    ASSERT_GE(pty.slave, 0);
     int devnull = open("/dev/null", O_RDWR);
-    int report[2];
-    ASSERT_EQ(pipe(report), 0);
     // Standard output no terminal, then standard input none: the call that failed, and its error.
-    char outputNoTty[64], inputNoTty[64];
-    snprintf(outputNoTty, sizeof outputNoTty, "size %d isatty 0x0, enter %d isatty\n", ENOTTY, ENOTTY);
-    snprintf(inputNoTty, sizeof inputNoTty, "size 0 - 0x0, enter %d tcgetattr\n", ENOTTY);
-    struct { int in, out; const char *expected; } cases[] = {{pty.slave, devnull, outputNoTty}, {devnull, pty.slave, inputNoTty}};
+    const std::string notty = std::to_string(ENOTTY);
+    const struct { int in, out; std::string expected; } cases[] = {
+        {slave, devnull, "size " + notty + " isatty 0x0, enter " + notty + " isatty\n"},
+        {devnull, slave, "size 0 - 0x0, enter " + notty + " tcgetattr\n"}};
     for (const auto &c : cases) {
         waitpid(InChild(c.in, c.out, [&](const PlatformBackend *pTerm) {
                     const char *pSizeCall = "-", *pEnterCall = "-";
@@ -86,41 +107,29 @@ TEST(PlatformTerminal, AStandardStreamThatIsNoTerminalIsAFailedCallAndTheScreenI
                     printf("done\n");
                     fflush(stdout);
                 }), nullptr, 0);
-        EXPECT_EQ(Report(report[0]), c.expected);
+        EXPECT_EQ(Take(report[0]), c.expected);
     }
+    close(devnull);
     // The terminal got the child's last word, and never the switch to the alternate screen; the
     // title set before the failed switch was given back.
-    char buf[4096];
-    struct pollfd pfd = {pty.master, POLLIN, 0};
-    ASSERT_GT(poll(&pfd, 1, 10000), 0);
-    std::string received(buf, (size_t)std::max<ssize_t>(read(pty.master, buf, sizeof buf), 0));
+    std::string received = Take(master);
     EXPECT_NE(received.find("done"), std::string::npos) << received;
     EXPECT_EQ(received.find("\x1b[?1049h"), std::string::npos);
     size_t title = received.find("\x1b]0;Vostrel\x07");
     EXPECT_NE(title, std::string::npos) << received;
     EXPECT_NE(received.find("\x1b[23;0t", title), std::string::npos) << received;
-    for (int fd : {devnull, report[0], report[1]})
-        close(fd);
 }
 
 // Another program may leave the terminal non-blocking: the answer to the resize question is still
 // waited for, and a frame far larger than the terminal's buffer still arrives whole. Input the
 // game has not yet asked for waits in the terminal rather than piling up in the program.
-TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
+TEST_F(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
 {
     const int COLS = 250, ROWS = 130;
-    Pty pty;
-    ASSERT_GE(pty.slave, 0);
-    int master = pty.master;
-    struct winsize ws = {};
-    ws.ws_col = COLS;
-    ws.ws_row = ROWS;
+    struct winsize ws = {.ws_row = ROWS, .ws_col = COLS, .ws_xpixel = 0, .ws_ypixel = 0};
     ioctl(master, TIOCSWINSZ, &ws);
-    fcntl(pty.slave, F_SETFL, fcntl(pty.slave, F_GETFL) | O_NONBLOCK);
-    int report[2], more[2];  // the child's word to the parent; the parent's to the child
-    ASSERT_EQ(pipe(report), 0);
-    ASSERT_EQ(pipe(more), 0);
-    pid_t pid = InChild(pty.slave, pty.slave, [&](const PlatformBackend *pTerm) {
+    fcntl(slave, F_SETFL, fcntl(slave, F_GETFL) | O_NONBLOCK);
+    pid_t pid = InChild(slave, slave, [&](const PlatformBackend *pTerm) {
         const char *pCall = "";
         int answer = pTerm->ReadAnswerChar();
         if (pTerm->EnterScreen(&pCall) != 0)
@@ -137,18 +146,16 @@ TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
             return count;
         };
         PlatformInputRecord rec;
-        char byte;
         waiting(3000);
         int first = pTerm->ReadInput(&rec);
-        if (write(report[1], "+", 1) != 1 || read(more[0], &byte, 1) != 1)  // the parent sends more
+        if (!ReadyAndWait())  // the parent sends more
             _exit(1);
         waiting(100);
         int second = pTerm->ReadInput(&rec);
         dprintf(report[1], "answer %c, records %d %d, left %d\n", answer, first, second, waiting(0));
         pTerm->LeaveScreen();
     });
-    close(report[1]);  // a child that ends early is an end of file, not a wait for ever
-    close(more[0]);
+    close(std::exchange(report[1], -1));  // a child that ends early is an end of file, not a wait for ever
     // The player answers late; the child then fills the terminal's buffer long before it is read.
     usleep(100000);
     ASSERT_EQ(write(master, "y\n", 2), 2);
@@ -161,94 +168,63 @@ TEST(PlatformTerminal, ANonBlockingTerminalIsWaitedForAndAFloodOfInputWaitsInIt)
             n++;
         return n;
     };
-    char buf[65536];
-    for (struct pollfd pfd = {master, POLLIN, 0}; glyphs() < (size_t)(COLS * ROWS) && poll(&pfd, 1, 5000) > 0;)
-        received.append(buf, (size_t)std::max<ssize_t>(read(master, buf, sizeof buf), 0));
+    for (std::string more; glyphs() < (size_t)(COLS * ROWS) && !(more = Take(master)).empty();)
+        received += more;
     EXPECT_EQ(glyphs(), (size_t)(COLS * ROWS));
     // 3000 keys are read at once; 100 more stay in the terminal while those wait for the game.
     ASSERT_EQ(write(master, std::string(3000, 'a').data(), 3000), 3000);
-    char byte = 0;
-    ASSERT_EQ(read(report[0], &byte, 1), 1);
-    ASSERT_EQ(byte, '+');
+    ASSERT_TRUE(ChildReady());
     ASSERT_EQ(write(master, std::string(100, 'b').data(), 100), 100);
-    ASSERT_EQ(write(more[1], "+", 1), 1);
-    int status = WaitTaking(pid, master, &received);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(Report(report[0]), "answer y, records 1 1, left 100\n");
-    for (int fd : {report[0], more[1]})
-        close(fd);
+    ASSERT_TRUE(Go());
+    EXPECT_EQ(Finish(pid), "answer y, records 1 1, left 100\n");
 }
 
 // Ten thousand motion reports pasted at once: a report cut at a read boundary is read on to its
 // end, never taken for the Escape key and some letters, and the motions merge into a few records
 // that end where the pointer did.
-TEST(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
+TEST_F(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
 {
-    Pty pty;
-    ASSERT_GE(pty.slave, 0);
-    int master = pty.master;
-    int report[2], go[2];
-    ASSERT_EQ(pipe(report), 0);
-    ASSERT_EQ(pipe(go), 0);
-    pid_t pid = InChild(pty.slave, pty.slave, [&](const PlatformBackend *pTerm) {
+    pid_t pid = InChild(slave, slave, [&](const PlatformBackend *pTerm) {
         const char *pCall = "";
-        char byte;
-        if (pTerm->EnterScreen(&pCall) != 0 || write(report[1], "+", 1) != 1 || read(go[0], &byte, 1) != 1)
+        if (pTerm->EnterScreen(&pCall) != 0 || !ReadyAndWait())
             _exit(1);
         int keys = 0, mice = 0, lastX = -1, lastY = -1;
         PlatformInputRecord rec;
         pTerm->ReadInput(&rec);
         usleep(40000);  // longer than an Escape waits for the rest of its sequence
-        for (uint32_t quietSince = pTerm->Milliseconds(); pTerm->Milliseconds() - quietSince < 300;) {
-            if (!pTerm->ReadInput(&rec)) {
-                usleep(1000);
-                continue;
+        for (uint32_t quietSince = pTerm->Milliseconds(); pTerm->Milliseconds() - quietSince < 300; usleep(1000)) {
+            for (; pTerm->ReadInput(&rec); quietSince = pTerm->Milliseconds()) {
+                keys += rec.m_kind != PLATFORM_RECORD_MOUSE;
+                mice += rec.m_kind == PLATFORM_RECORD_MOUSE;
+                lastX = rec.m_x;
+                lastY = rec.m_y;
             }
-            quietSince = pTerm->Milliseconds();
-            keys += rec.m_kind != PLATFORM_RECORD_MOUSE;
-            mice += rec.m_kind == PLATFORM_RECORD_MOUSE;
-            lastX = rec.m_x;
-            lastY = rec.m_y;
         }
         pTerm->LeaveScreen();
         dprintf(report[1], "keys %d, few %d, last %d,%d\n", keys, mice < 500, lastX, lastY);
     });
-    close(report[1]);
-    close(go[0]);
-    char byte = 0;
-    ASSERT_EQ(read(report[0], &byte, 1), 1);
+    close(std::exchange(report[1], -1));
+    ASSERT_TRUE(ChildReady());
     std::string flood;
     for (int i = 0; i < 10000; i++)
         flood += "\x1b[<35;" + std::to_string(i % 80 + 1) + ";" + std::to_string(i % 50 + 1) + "M";
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    size_t sent = 0;
     bool started = false;
-    char buf[65536];
-    while (sent < flood.size()) {
+    for (size_t sent = 0; sent < flood.size();) {
         ssize_t n = write(master, flood.data() + sent, flood.size() - sent);
-        if (n > 0)
-            sent += (size_t)n;
-        if (n <= 0 && !started) {  // the terminal is full: the game starts reading
-            ASSERT_EQ(write(go[1], "+", 1), 1);
-            started = true;
-        }
-        while (read(master, buf, sizeof buf) > 0) {  // what the child draws is taken as it comes
+        sent += (size_t)std::max<ssize_t>(n, 0);
+        if (n <= 0 && !started)  // the terminal is full: the game starts reading
+            started = Go();
+        while (!Take(master, 0).empty()) {  // what the child draws is taken as it comes
         }
         if (n <= 0)
             usleep(500);
     }
-    if (!started) {
-        ASSERT_EQ(write(go[1], "+", 1), 1);
-    }
-    std::string drawn;
-    int status = WaitTaking(pid, master, &drawn);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(Report(report[0]), "keys 0, few 1, last 79,49\n");
-    for (int fd : {report[0], go[1]})
-        close(fd);
+    ASSERT_TRUE(started || Go());
+    EXPECT_EQ(Finish(pid), "keys 0, few 1, last 79,49\n");
 }
 
-TEST(PlatformTerminal, ATerminalKnownToLackWhatTheGameNeedsIsNamedWithWhatItLacks)
+TEST(TerminalLacks, ATerminalKnownToLackWhatTheGameNeedsIsNamedWithWhatItLacks)
 {
     const struct { const char *term; const char *lacks; } cases[] = {
         {"linux", "no SGR mouse reports, no bright backgrounds and no alternate screen"},
@@ -258,8 +234,6 @@ TEST(PlatformTerminal, ATerminalKnownToLackWhatTheGameNeedsIsNamedWithWhatItLack
         // Everything else is taken to be xterm-like.
         {"xterm-256color", nullptr}, {"rxvt-unicode-256color", nullptr}, {"st-256color", nullptr},
         {"screen", nullptr}, {"tmux-256color", nullptr}, {"linuxish", nullptr}, {"", nullptr}, {nullptr, nullptr}};
-    for (const auto &c : cases) {
-        const char *pLacks = TerminalLacks(c.term);
-        EXPECT_STREQ(pLacks, c.lacks) << (c.term ? c.term : "(none)");
-    }
+    for (const auto &c : cases)
+        EXPECT_STREQ(TerminalLacks(c.term), c.lacks) << (c.term ? c.term : "(none)");
 }
