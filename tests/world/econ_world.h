@@ -37,12 +37,7 @@ protected:
 
     Planet *PlanetAt(int i) { return m_pSystem->m_ppPlanet[i]; }
 
-    // Appends a structure as if it had been built there.
-    Structure *Build(Planet *pPlanet, int type)
-    {
-        EXPECT_EQ(StructureCreate(&pPlanet->m_ppStructure[pPlanet->m_cStructure], pPlanet, type), 0);
-        return pPlanet->m_ppStructure[pPlanet->m_cStructure++];
-    }
+    static Structure *Build(Planet *pPlanet, int type) { return motion_test::AddStructure(pPlanet, type); }
 
     void NextTurn()
     {

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "game/world/savefile.h"
@@ -20,6 +19,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using motion_test::FileText;
 
 std::string Text(const Universe *pUniverse)
 {
@@ -37,20 +37,11 @@ Universe *Read(const std::string &text, int *pNextId)
     return pUniverse;
 }
 
-std::string FileText(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class SaveFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
         RandSeed(5);
-        ASSERT_TRUE(ShipCatalogueCreate() == 0 && StructCatalogueCreate() == 0);
         g_pUniverse = save_test::MakeTinyWorld();
         char pattern[] = "/tmp/vostrel-save-XXXXXX";
         ASSERT_TRUE(mkdtemp(pattern));
@@ -61,8 +52,6 @@ protected:
     {
         FleetSetEncounterHandler(nullptr);
         UniverseDestroy(&g_pUniverse);
-        ShipCatalogueDestroy();
-        StructCatalogueDestroy();
         MessagesClear();
         fs::remove_all(m_dir);
     }
@@ -82,15 +71,16 @@ protected:
         UniverseDestroy(&pLoaded);
     }
 
+    motion_test::Catalogues m_catalogues;
     fs::path m_dir;
     std::string m_slot;
 };
 
-// The Part's own examples, on the tiny world: a null target and no hold write N, queues of none,
+// The file's worked lines, on the tiny world: a null target and no hold write N, queues of none,
 // one and three nodes (innermost values first), characters of 128 and above as negative numbers,
 // names with blanks; read back: the same world, the company table's numbers, N as the next id, and
 // a planet of three structures that builds a fourth.
-TEST_F(SaveFile, WritesThePartsExamplesAndReadsThemBackIntoAWorldThatPlaysOn)
+TEST_F(SaveFile, WritesTheExactLinesAndReadsThemBackIntoAWorldThatPlaysOn)
 {
     std::string text = Text(g_pUniverse);
     const std::string n = std::to_string(g_nextObjectId);
