@@ -119,7 +119,6 @@ TEST_F(SaveFile, WritesTheExactLinesAndReadsThemBackIntoAWorldThatPlaysOn)
                 pRaider->m_pAttackTarget == pHome->m_ppPlanet[1] && pRaider->m_pRoute->m_pHead->m_pData == pHome &&
                 pLoaded->m_ppCompany[1]->m_ppFleet[0] == pRaider && pRaider->m_pOwner == pLoaded->m_ppCompany[1]);
     EXPECT_TRUE(pRaider->m_aiSize >= FLEET_AI_SIZE_MIN && pRaider->m_aiSize <= FLEET_AI_SIZE_MAX);
-    EXPECT_STREQ(((Ship *)pTerra->m_pFleet->m_pShips->m_pHead->m_pData)->m_pName, "Red Dawn");
     BuildQueue *pQueue = pColony->m_pQueue;
     EXPECT_TRUE(pQueue->m_pFirst->m_eType == V_TYPE_HARVESTER_ENERGY && pQueue->m_pLast->m_eType == V_TYPE_SAT_VAVUVUR &&
                 pQueue->m_pFirst->m_pNext->m_iTurns == 45 && !pQueue->m_pLast->m_pNext);
