@@ -42,16 +42,22 @@ protected:
     void SetUp() override
     {
         RandSeed(5);
+        ASSERT_TRUE(ShipCatalogueCreate() == 0 && StructCatalogueCreate() == 0);
         g_pUniverse = save_test::MakeTinyWorld();
         char pattern[] = "/tmp/vostrel-save-XXXXXX";
         ASSERT_TRUE(mkdtemp(pattern));
         m_dir = pattern;
         m_slot = (m_dir / "vostrel_2.sauce").string();
     }
+    // The catalogues go first, as at the game's end: freeing the world (queues, a hold with ships, a
+    // fleet in space with a route in its company's list) needs none and leaves nothing behind.
     void TearDown() override
     {
         FleetSetEncounterHandler(nullptr);
+        ShipCatalogueDestroy();
+        StructCatalogueDestroy();
         UniverseDestroy(&g_pUniverse);
+        EXPECT_EQ(g_pUniverse, nullptr);
         MessagesClear();
         fs::remove_all(m_dir);
     }
@@ -71,7 +77,6 @@ protected:
         UniverseDestroy(&pLoaded);
     }
 
-    motion_test::Catalogues m_catalogues;
     fs::path m_dir;
     std::string m_slot;
 };
