@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -99,10 +98,9 @@ inline void PlayTurn()
 inline std::vector<int> CompaniesWithColonies(const Universe *pUniverse)
 {
     std::vector<int> alive;
-    for (int i = 0; i < pUniverse->m_cCompany; i++) {
+    for (int i = 0; i < pUniverse->m_cCompany; i++)
         if (pUniverse->m_ppCompany[i]->m_cColony > 0)
             alive.push_back(i);
-    }
     return alive;
 }
 
