@@ -36,14 +36,11 @@ namespace soak {
 // directory comes back.
 class ScratchDir {
 public:
-    ScratchDir()
+    ScratchDir() : m_previous(std::filesystem::current_path())
     {
-        m_previous = std::filesystem::current_path();
         char pattern[] = "/tmp/vostrel-ai-XXXXXX";
-        if (mkdtemp(pattern)) {
-            m_root = pattern;
-            std::filesystem::current_path(m_root);
-        }
+        if (mkdtemp(pattern))
+            std::filesystem::current_path(m_root = pattern);
     }
     ~ScratchDir()
     {

@@ -12,6 +12,7 @@
 namespace {
 
 using motion_test::AddStructure;
+using motion_test::CountMessages;
 
 // One system of three planets (Terra, Mars, Ceres) with a map and an icon, the player "Human" and
 // one computer company, both catalogues. Turns advance the way the turn cycle advances them for
@@ -208,7 +209,7 @@ TEST_F(StructureEconomy, TheStorageSiloCapsBothStoresOneUnitAStepButNotNegativeO
     pPlanet->m_iMatter = 0;
     StructureUpdate(pSilo);
     EXPECT_EQ(Stores(pPlanet), "10250/-250");
-    EXPECT_TRUE(MessageCount() == 250 && motion_test::CountMessages("Stored resources exceed the maximum, decreasing") == 250);
+    EXPECT_TRUE(MessageCount() == 250 && CountMessages("Stored resources exceed the maximum, decreasing") == 250);
     EXPECT_EQ(MessageAttr(0), 0xAF);
     EXPECT_EQ(QueueStructure(AddStructure(pPlanet, V_TYPE_COLONY), V_TYPE_SHIPYARD), 0);
     EXPECT_EQ(pPlanet->m_iMatter, -750);
