@@ -9,6 +9,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "baseutilities/baselist.h"
@@ -67,12 +70,18 @@ inline Universe *MakeUniverse(const std::vector<SystemLayout> &layouts, int cCom
     return pUniverse;
 }
 
-inline Ship *AddShip(Fleet *pFleet, int type)
+// A structure appended to the planet as if it had been built there.
+inline Structure *AddStructure(Planet *pPlanet, int type)
 {
-    Ship *pShip = nullptr;
-    ShipCreate(&pShip, "Vessel", pFleet->m_pOwner, type);
-    FleetAddShip(pFleet, pShip);
-    return pShip;
+    EXPECT_EQ(StructureCreate(&pPlanet->m_ppStructure[pPlanet->m_cStructure], pPlanet, type), 0);
+    return pPlanet->m_ppStructure[pPlanet->m_cStructure++];
+}
+
+inline std::string FileText(const std::string &path)
+{
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
 }
 
 inline int CountMessages(const char *pText)

@@ -6,23 +6,11 @@
 #pragma once
 
 #include <cstdlib>
-#include <cstring>
-#include <random>
-#include <string>
 
-#include "baseutilities/baselist.h"
 #include "game/core/2dutils.h"
 #include "game/world/company.h"
-#include "game/world/fleet.h"
-#include "game/world/planet.h"
-#include "game/world/ship.h"
-#include "game/world/structure.h"
-#include "game/world/system.h"
-#include "game/world/turn.h"
-#include "game/world/universe.h"
 #include "game/world/warpgate.h"
-#include "game/world/world.h"
-#include "tests/world/scripted_player.h"
+#include "tests/world/scripted_player.h"  // with the fleet, planet, structure, system and universe modules
 
 namespace save_test {
 
@@ -54,14 +42,6 @@ inline System *TinySystem(Universe *pUniverse, int index, const char *pName, int
     pSystem->m_ppGate = (Warpgate **)calloc(2, sizeof(Warpgate *));
     WarpgateCreate(&pSystem->m_ppGate[0], pSystem, Coord{side - 4, side - 4});
     return pSystem;
-}
-
-inline Ship *TinyShip(Fleet *pFleet, const char *pName, int type)
-{
-    Ship *pShip = nullptr;
-    ShipCreate(&pShip, pName, pFleet->m_pOwner, type);
-    FleetAddShip(pFleet, pShip);
-    return pShip;
 }
 
 // Two systems of a 12 x 12 galaxy linked by their gates. System 0: "Terra Nova" of the player
@@ -99,8 +79,8 @@ inline Universe *MakeTinyWorld()
     for (int type : {V_TYPE_HARVESTER_ENERGY, V_TYPE_STORAGE, V_TYPE_SAT_VAVUVUR})
         QueueStructure(PlanetGetColony(pTerra), type);
     QueueShip(PlanetGetShipyard(pTerra), V_TYPE_SHIP_HEAVY);
-    TinyShip(pTerra->m_pFleet, "Red Dawn", V_TYPE_SHIP_FAST);
-    TinyShip(pTerra->m_pFleet, "Kestrel", V_TYPE_MOTHERSHIP_SIEGE);
+    motion_test::AddShip(pTerra->m_pFleet, V_TYPE_SHIP_FAST, "Red Dawn");
+    motion_test::AddShip(pTerra->m_pFleet, V_TYPE_MOTHERSHIP_SIEGE, "Kestrel");
 
     Planet *pVega = pFar->m_ppPlanet[0];
     Company *pZorg = pUniverse->m_ppCompany[1];
@@ -112,7 +92,7 @@ inline Universe *MakeTinyWorld()
     pUniverse->m_ppCompany[0]->m_cColony = 1;
     Fleet *pRaider = nullptr;
     FleetCreate(&pRaider, pVega);
-    TinyShip(pRaider, "Night Owl", V_TYPE_SHIP_ATOMIC);
+    motion_test::AddShip(pRaider, V_TYPE_SHIP_ATOMIC, "Night Owl");
     FleetMoveToPlanet(pRaider, pVega);
     pRaider->m_eState = FLEET_MOVING;
     pRaider->m_pSystem = pFar;

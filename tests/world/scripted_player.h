@@ -1,6 +1,6 @@
 // scripted_player: a player that gives orders by a seeded script, for whole games played with the
 // world alone (the scripted soak and the seeded replays, the save file's played round trips and
-// its benchmark). It needs no test framework.
+// its benchmark), and the ship-adding helper those worlds share. It needs no test framework.
 #pragma once
 
 #include <random>
@@ -8,6 +8,7 @@
 #include "baseutilities/baselist.h"
 #include "game/world/fleet.h"
 #include "game/world/planet.h"
+#include "game/world/ship.h"
 #include "game/world/structure.h"
 #include "game/world/system.h"
 #include "game/world/turn.h"
@@ -15,6 +16,14 @@
 #include "game/world/world.h"
 
 namespace motion_test {
+
+inline Ship *AddShip(Fleet *pFleet, int type, const char *pName = "Vessel")
+{
+    Ship *pShip = nullptr;
+    ShipCreate(&pShip, pName, pFleet->m_pOwner, type);
+    FleetAddShip(pFleet, pShip);
+    return pShip;
+}
 
 // A scripted player for whole games with no screens: every turn each owned planet queues at its
 // Shipyard (or a Shipyard at its Colony), holds with ships are sent somewhere now and then, and

@@ -1,15 +1,11 @@
-// soak_world: whole games played with no screens. Every company, the player's included, is run by
-// the computer's rules; the turn is the game's own EndTurn (the computer companies, the world's
-// update, the battles once they exist). After every turn the world's invariants are checked and a
-// digest of the world is taken, so a seed replays to the same game. Used by the short soak of the
-// world tests (whose scripted soak checks the same invariants), by `make soak` and by the end-of-turn
-// benchmark. Header only: the world tests, the
-// soak program and the benchmarks include it.
+// soak_world: whole games played with no screens, every company (the player's too) run by the
+// computer's rules through the game's own EndTurn. After every turn the world's invariants are
+// checked and a digest taken, so a seed replays to the same game. Header only: used by the world
+// tests (whose scripted soak checks the same invariants), `make soak` and the end-of-turn benchmark.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -40,14 +36,11 @@ namespace soak {
 // directory comes back.
 class ScratchDir {
 public:
-    ScratchDir()
+    ScratchDir() : m_previous(std::filesystem::current_path())
     {
-        m_previous = std::filesystem::current_path();
         char pattern[] = "/tmp/vostrel-ai-XXXXXX";
-        if (mkdtemp(pattern)) {
-            m_root = pattern;
-            std::filesystem::current_path(m_root);
-        }
+        if (mkdtemp(pattern))
+            std::filesystem::current_path(m_root = pattern);
     }
     ~ScratchDir()
     {
@@ -56,21 +49,12 @@ public:
         if (!m_root.empty())
             std::filesystem::remove_all(m_root);
     }
-    std::filesystem::path Root() const { return m_root; }
-
 private:
     std::filesystem::path m_previous, m_root;
 };
 
-// Battles: the battle module answers encounters; with no battle screens installed the computer's
-// rules choose for both sides, the player's included.
-inline void InstallBattles()
-{
-    BattleSetScreens(nullptr);
-    BattleInit();
-}
-
 // A new game as the program makes one (company count, then system count), or of a given size.
+// With no battle screens the computer's rules choose for both sides of a battle.
 inline void StartGame(unsigned seed, int cSystem = 0, int cCompany = 0)
 {
     RandSeed(seed);
@@ -78,7 +62,8 @@ inline void StartGame(unsigned seed, int cSystem = 0, int cCompany = 0)
     ShipCatalogueCreate();
     StructCatalogueCreate();
     TurnSetHooks(nullptr);
-    InstallBattles();
+    BattleSetScreens(nullptr);
+    BattleInit();
     if (cCompany == 0)
         cCompany = RandInt(4) + 2;
     if (cSystem == 0)
@@ -110,10 +95,9 @@ inline void PlayTurn()
 inline std::vector<int> CompaniesWithColonies(const Universe *pUniverse)
 {
     std::vector<int> alive;
-    for (int i = 0; i < pUniverse->m_cCompany; i++) {
+    for (int i = 0; i < pUniverse->m_cCompany; i++)
         if (pUniverse->m_ppCompany[i]->m_cColony > 0)
             alive.push_back(i);
-    }
     return alive;
 }
 
@@ -145,18 +129,6 @@ struct Checker {
         else if (!ids.insert(id).second)
             Fail(std::string(pKind) + " id " + std::to_string(id) + " taken twice");
     }
-    void Queue(const Structure *pStructure, int *pQueued)
-    {
-        if (!pStructure->m_pQueue)
-            return;
-        int count = 0;
-        for (const BuildNode *pNode = pStructure->m_pQueue->m_pFirst; pNode; pNode = pNode->m_pNext)
-            count++;
-        if (count > BUILD_QUEUE_MAX || count != BuildQueueCount(pStructure->m_pQueue))
-            Fail("a queue of " + std::to_string(count) + " nodes");
-        if (pStructure->m_eType == V_TYPE_COLONY)
-            *pQueued += count;
-    }
     // Held by exactly one holder, its ship count its list's length, every ship's id unique; a
     // hold's home is its planet.
     void Fleet_(const Fleet *pFleet, const System *pIn, const Planet *pHome = nullptr)
@@ -186,7 +158,13 @@ struct Checker {
             const Structure *pStructure = pPlanet->m_ppStructure[i];
             Id(pStructure->m_iId, "structure");
             bColony |= pStructure->m_eType == V_TYPE_COLONY;
-            Queue(pStructure, &queued);
+            const BuildQueue *pQueue = pStructure->m_pQueue;
+            int count = 0;
+            for (const BuildNode *pNode = pQueue ? pQueue->m_pFirst : nullptr; pNode; pNode = pNode->m_pNext)
+                count++;
+            if (count > BUILD_QUEUE_MAX || (pQueue && count != BuildQueueCount(pQueue)))
+                Fail("a queue of " + std::to_string(count) + " nodes");
+            queued += pStructure->m_eType == V_TYPE_COLONY ? count : 0;
         }
         if (pPlanet->m_cStructure + queued > STRUCTURE_MAX)
             Fail("a planet with " + std::to_string(pPlanet->m_cStructure + queued) + " structures");

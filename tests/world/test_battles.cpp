@@ -47,13 +47,6 @@ protected:
             ships.push_back((Ship *)pNode->m_pData);
         return ships;
     }
-    Structure *Build(Planet *pPlanet, int type)
-    {
-        Structure *pStructure = nullptr;
-        EXPECT_EQ(StructureCreate(&pStructure, pPlanet, type), 0);
-        return pPlanet->m_ppStructure[pPlanet->m_cStructure++] = pStructure;
-    }
-
     static Battle *Waiting() { return (Battle *)g_pPendingBattles->m_pHead->m_pData; }
     static BattleUnit *UnitAt(List *pList, int i)
     {
@@ -112,7 +105,7 @@ TEST_F(Battles, TheWorkedNumbersOfAPassOfFire)
     for (const Case &c : cases) {
         std::vector<Structure *> structures;
         for (int type : c.structures)
-            structures.push_back(Build(PlanetAt(0, 3), type));
+            structures.push_back(AddStructure(PlanetAt(0, 3), type));
         Ship *pShip = Ships(0, {c.attacker})[0];
         int before = pShip->m_pArmor->m_iHp;
         ASSERT_EQ(BattleStart(Units(std::vector<Ship *>{pShip}), Units(structures)), 0);
@@ -195,7 +188,7 @@ TEST_F(Battles, AWaitingBattleForgetsWhatWasFreedAndFightsWithWhatIsLeft)
 {
     Fleet *pRaider = nullptr;
     std::vector<Ship *> raiders = Ships(3, {V_TYPE_SHIP_HEAVY, V_TYPE_SHIP_HEAVY}, &pRaider);
-    Structure *pYard = Build(PlanetAt(0, 0), V_TYPE_SHIPYARD);
+    Structure *pYard = AddStructure(PlanetAt(0, 0), V_TYPE_SHIPYARD);
     Structure *pColony = PlanetGetColony(PlanetAt(0, 0));
     ASSERT_EQ(BattleStart(Units(raiders), Units(std::vector<Structure *>{pYard, pColony})), 0);
     Battle *pBattle = Waiting();

@@ -1,6 +1,5 @@
 // The computer companies: the mode rule, the planet and fleet steps at their edges, the counted
 // draws of the build orders, the searches through paired gates, and the dump files byte for byte.
-#include <fstream>
 #include <sstream>
 
 #include "game/world/aidump.h"
@@ -19,21 +18,8 @@ protected:
     Catalogues m_catalogues;
     soak::ScratchDir m_dir;   // the steps write their dump blocks here
     Planet *Home() { return PlanetAt(0, 3); }
-    static void Build(Planet *pPlanet, const std::vector<int> &types)
-    {
-        for (int type : types)
-            StructureCreate(&pPlanet->m_ppStructure[pPlanet->m_cStructure++], pPlanet, type);
-    }
     static void Stock(Planet *pPlanet, int amount) { pPlanet->m_iEnergy = pPlanet->m_iMatter = amount; }
     static int Queued(const Structure *pAt) { return pAt ? BuildQueueCount(pAt->m_pQueue) : 0; }
-    // The position in the sequence after the order: the next draw, to compare with a replay.
-    static int DrawAfter(unsigned seed, int cDraws)
-    {
-        RandSeed(seed);
-        for (int i = 0; i < cDraws; i++)
-            RandDraw();
-        return RandDraw();
-    }
 };
 
 // Comparisons are strict: a tie leaves the mode to the revert rule, which only acts when the
@@ -62,7 +48,6 @@ TEST_F(AI, TheModeRuleNeedsAStrictLeadAndRevertsOnlyFromIdle)
         EXPECT_EQ(Rival()->m_aiState, c.expectState) << c.colonies << " colonies";
         EXPECT_EQ(Rival()->m_aiLastState, c.expectLast) << c.colonies << " colonies";
     }
-    Rival()->m_cColony = 1;
 }
 
 // A new colony builds energy harvester, matter harvester and shipyard one at a time and waits
@@ -86,7 +71,8 @@ TEST_F(AI, APlanetStepByState)
     for (const Case &c : cases) {
         Planet *pPlanet = PlanetAt(0, 1);
         PlanetColonize(pPlanet, Rival());
-        Build(pPlanet, c.built);
+        for (int type : c.built)
+            AddStructure(pPlanet, type);
         Stock(pPlanet, c.stock);
         pPlanet->m_aiState = c.state;
         pPlanet->m_aiLastState = c.last;
@@ -103,10 +89,11 @@ TEST_F(AI, APlanetStepByState)
 }
 
 // A planet that can pay for nothing gives up after its counted draws and goes IDLE: five fighter
-// draws for ships (mothership draws are free), five for satellites, six for infrastructure.
+// draws for ships (mothership draws are free), five for satellites, six for infrastructure. The
+// draw after the order shows how many it took.
 TEST_F(AI, AnOrderThatCannotPayGivesUpAfterItsCountedDraws)
 {
-    Build(Home(), {V_TYPE_SHIPYARD});
+    AddStructure(Home(), V_TYPE_SHIPYARD);
     Stock(Home(), 99);
     for (unsigned seed : {1u, 7u, 1234u}) {
         RandSeed(seed);
@@ -123,10 +110,13 @@ TEST_F(AI, AnOrderThatCannotPayGivesUpAfterItsCountedDraws)
                      {AIOrderInfrastructure, cInfraDraws}};
         for (const Case &c : cases) {
             RandSeed(seed);
+            for (int i = 0; i < c.cDraws; i++)
+                RandDraw();
+            int next = RandDraw();
+            RandSeed(seed);
             Home()->m_aiState = PLANET_AI_BUILDING;
             c.pfnOrder(Home());
-            int next = RandDraw();
-            EXPECT_EQ(next, DrawAfter(seed, c.cDraws)) << "seed " << seed << ", case " << &c - cases;
+            EXPECT_EQ(RandDraw(), next) << "seed " << seed << ", case " << &c - cases;
             EXPECT_EQ(Home()->m_aiState, PLANET_AI_IDLE);
             EXPECT_EQ(Queued(PlanetGetShipyard(Home())) + Queued(PlanetGetColony(Home())), 0);
         }
@@ -134,12 +124,13 @@ TEST_F(AI, AnOrderThatCannotPayGivesUpAfterItsCountedDraws)
 }
 
 // Only the Heavy Fighter is affordable: drawn before the last counted attempt it is queued, drawn
-// with the last one it is not.
-TEST_F(AI, AnAffordableFighterDrawnWithTheLastAttemptIsNotQueued)
+// with the last one it is not. A shipyard drawn for a planet that has one costs no attempt and is
+// still queued.
+TEST_F(AI, AnAffordableDrawIsQueuedUnlessItCameWithTheLastAttempt)
 {
     for (int type = V_TYPE_SHIP_DRONE; type <= V_TYPE_MOTHERSHIP_SIEGE; type++)
         GetShipPrototype(type)->m_iFuel = type == V_TYPE_SHIP_HEAVY ? 100 : 100000;
-    Build(Home(), {V_TYPE_SHIPYARD});
+    AddStructure(Home(), V_TYPE_SHIPYARD);
     int outcomes[2] = {0, 0};
     for (unsigned seed = 1; seed < 150; seed++) {
         RandSeed(seed);
@@ -160,17 +151,13 @@ TEST_F(AI, AnAffordableFighterDrawnWithTheLastAttemptIsNotQueued)
         EXPECT_EQ(Home()->m_aiState, bExpectQueued ? PLANET_AI_BUILDING : PLANET_AI_IDLE);
     }
     EXPECT_TRUE(outcomes[0] > 0 && outcomes[1] > 0);
-}
 
-// A shipyard drawn for a planet that has one costs no attempt and is still queued.
-TEST_F(AI, TheInfrastructureOrderMayQueueASecondShipyard)
-{
-    Build(Home(), {V_TYPE_SHIPYARD});
-    Stock(Home(), 1000);
     unsigned seed = 1;
     for (RandSeed(seed); V_TYPE_HARVESTER_ENERGY + RandDraw() % 3 != V_TYPE_SHIPYARD; RandSeed(++seed)) {
     }
     RandSeed(seed);
+    Stock(Home(), 1000);
+    Home()->m_aiState = PLANET_AI_IDLE;
     AIOrderInfrastructure(Home());
     EXPECT_EQ(PlanetGetColony(Home())->m_pQueue->m_pFirst->m_eType, V_TYPE_SHIPYARD);
     EXPECT_EQ(Home()->m_aiState, PLANET_AI_BUILDING);
@@ -271,12 +258,6 @@ TEST_F(AI, AnAngryFleetWithoutAWayDropsItsTargetAndAHomelessOneSearchesWhereItIs
 // The dump blocks, byte for byte; blocks are appended and the file is complete after each.
 TEST_F(AI, TheDumpBlocksAreAppendedByteForByte)
 {
-    auto Read = [](const char *pName) {
-        std::ifstream in(pName, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    };
     SystemAt(0)->m_pName[0] = 'V';
     Rival()->m_pName[0] = 'K';
     Home()->m_iMatter = -5;
@@ -286,7 +267,7 @@ TEST_F(AI, TheDumpBlocksAreAppendedByteForByte)
     const std::string planet =
         "PLANET Terra (System: Vesta)\nOwner: Korg\nMatter: -5\nEnergy: 1000\n"
         "Active State: \nLast State: IDLE\nEND PLANET\n\n";
-    EXPECT_EQ(Read("AIPlanetDump.txt"), planet + planet);
+    EXPECT_EQ(FileText("AIPlanetDump.txt"), planet + planet);
 
     Fleet *pFleet = SpaceFleet(0, 3, Coord{40, 40}, {V_TYPE_SHIP_FAST, V_TYPE_SHIP_FAST, V_TYPE_MOTHERSHIP_COLONY});
     pFleet->m_aiSize = 8;
@@ -304,7 +285,7 @@ TEST_F(AI, TheDumpBlocksAreAppendedByteForByte)
     pFleet->m_aiState = FLEET_AI_ANGRY;
     AIDumpFleet(pFleet);
     const std::string ships = "Ship: Fast\nShip: Fast\nShip: Colony Mothership\nEND FLEET\n\n";
-    EXPECT_EQ(Read("AIFleetDump.txt"),
+    EXPECT_EQ(FileText("AIFleetDump.txt"),
               "FLEET - Owner: Korg\nActive State: TRANSIT\nLast State: \nAttack Target: NO\nAI Size: 8\n"
               "Location: Planet\n" + ships +
               "FLEET - Owner: Korg\nActive State: TRANSIT\nLast State: \nAttack Target: YES - Terra in Vesta\n"
@@ -332,16 +313,13 @@ TEST_F(AI, AnAITurnVisitsHoldsThenGatesThenFleetsInSpaceSystemBySystem)
     pInSpace1->m_aiSize = 13;
     pPlayers->m_aiSize = 14;
     AITurn(g_pUniverse, Rival());
-    std::ifstream in("AIFleetDump.txt");
+    std::istringstream in(FileText("AIFleetDump.txt"));
     std::string line, sizes;
-    while (std::getline(in, line)) {
+    while (std::getline(in, line))
         if (line.rfind("AI Size: ", 0) == 0)
             sizes += line.substr(9) + " ";
-    }
     EXPECT_EQ(sizes, "11 12 13 13 ");
-    std::ifstream planets("AIPlanetDump.txt");
-    std::getline(planets, line);
-    EXPECT_EQ(line, "PLANET Terra (System: Testa)");
+    EXPECT_EQ(FileText("AIPlanetDump.txt").rfind("PLANET Terra (System: Testa)\n", 0), 0u);
 }
 
 // Whole games: every invariant holds after every turn, the computer companies colonise and build,

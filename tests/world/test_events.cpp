@@ -68,9 +68,7 @@ TEST(EventQueue, TakingEventsMovesTheMatchingOnesInOrderAndLeavesTheRestLinked)
     }
 }
 
-using EventQueueDeathTest = testing::Test;
-
-TEST_F(EventQueueDeathTest, ANodeStillInAQueueCannotBeFreed)
+TEST(EventQueueDeathTest, ANodeStillInAQueueCannotBeFreed)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EventQueue q;

@@ -22,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using motion_test::FileText;
 
 std::string Text(const Universe *pUniverse)
 {
@@ -39,14 +40,6 @@ Universe *Read(const std::string &text, int *pNextId)
     return pUniverse;
 }
 
-std::string FileText(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class SaveFile : public ::testing::Test {
 protected:
     void SetUp() override
@@ -59,12 +52,15 @@ protected:
         m_dir = pattern;
         m_slot = (m_dir / "vostrel_2.sauce").string();
     }
+    // The catalogues go first, as at the game's end: freeing the world (queues, a hold with ships, a
+    // fleet in space with a route in its company's list) needs none and leaves nothing behind.
     void TearDown() override
     {
         FleetSetEncounterHandler(nullptr);
-        UniverseDestroy(&g_pUniverse);
         ShipCatalogueDestroy();
         StructCatalogueDestroy();
+        UniverseDestroy(&g_pUniverse);
+        EXPECT_EQ(g_pUniverse, nullptr);
         MessagesClear();
         fs::remove_all(m_dir);
     }
@@ -88,11 +84,11 @@ protected:
     std::string m_slot;
 };
 
-// The Part's own examples, on the tiny world: a null target and no hold write N, queues of none,
+// The file's worked lines, on the tiny world: a null target and no hold write N, queues of none,
 // one and three nodes (innermost values first), characters of 128 and above as negative numbers,
 // names with blanks; read back: the same world, the company table's numbers, N as the next id, and
 // a planet of three structures that builds a fourth.
-TEST_F(SaveFile, WritesThePartsExamplesAndReadsThemBackIntoAWorldThatPlaysOn)
+TEST_F(SaveFile, WritesTheExactLinesAndReadsThemBackIntoAWorldThatPlaysOn)
 {
     std::string text = Text(g_pUniverse);
     const std::string n = std::to_string(g_nextObjectId);
@@ -131,7 +127,6 @@ TEST_F(SaveFile, WritesThePartsExamplesAndReadsThemBackIntoAWorldThatPlaysOn)
                 pRaider->m_pAttackTarget == pHome->m_ppPlanet[1] && pRaider->m_pRoute->m_pHead->m_pData == pHome &&
                 pLoaded->m_ppCompany[1]->m_ppFleet[0] == pRaider && pRaider->m_pOwner == pLoaded->m_ppCompany[1]);
     EXPECT_TRUE(pRaider->m_aiSize >= FLEET_AI_SIZE_MIN && pRaider->m_aiSize <= FLEET_AI_SIZE_MAX);
-    EXPECT_STREQ(((Ship *)pTerra->m_pFleet->m_pShips->m_pHead->m_pData)->m_pName, "Red Dawn");
     BuildQueue *pQueue = pColony->m_pQueue;
     EXPECT_TRUE(pQueue->m_pFirst->m_eType == V_TYPE_HARVESTER_ENERGY && pQueue->m_pLast->m_eType == V_TYPE_SAT_VAVUVUR &&
                 pQueue->m_pFirst->m_pNext->m_iTurns == 45 && !pQueue->m_pLast->m_pNext);

@@ -1,10 +1,13 @@
-// The rules every ship follows: firepower, repair, destruction and removal from its fleet.
+// The catalogues of ships and structures and their lookups, and the rules every ship follows:
+// firepower, repair, destruction and removal from its fleet. (Tearing a world down with nothing
+// left behind is checked by the save file tests' teardown.)
 #include <gtest/gtest.h>
 
 #include "baseutilities/baselist.h"
 #include "game/world/armor.h"
 #include "game/world/fleet.h"
 #include "game/world/ship.h"
+#include "game/world/structure.h"
 #include "game/world/weapon.h"
 #include "game/world/world.h"
 
@@ -15,6 +18,35 @@ Ship *NewShip(int type)
     Ship *pShip = nullptr;
     EXPECT_EQ(ShipCreate(&pShip, "Ark", nullptr, type), 0);
     return pShip;
+}
+
+TEST(Catalogues, LookupsFindTheEntryOfEachTypeAndTemplatesTakeNoId)
+{
+    int firstId = g_nextObjectId;
+    ASSERT_EQ(ShipCatalogueCreate(), 0);
+    ASSERT_EQ(StructCatalogueCreate(), 0);
+    EXPECT_EQ(g_nextObjectId, firstId);
+    for (int type = V_TYPE_SHIP_DRONE; type <= V_TYPE_MOTHERSHIP_SIEGE; type++) {
+        Ship *pEntry = GetShipPrototype(type);
+        EXPECT_TRUE(pEntry == g_ppShipInfo[type - 16] && pEntry->m_eType == type && pEntry->m_iId == -1);
+    }
+    for (int type = V_TYPE_HARVESTER_ENERGY; type <= V_TYPE_SAT_VAVUVUR; type++) {
+        Structure *pEntry = GetStructurePrototype(type);
+        EXPECT_TRUE(pEntry == g_ppStructInfo[type - 7] && pEntry->m_eType == type && pEntry->m_iId == -1);
+    }
+    EXPECT_EQ(GetStructurePrototype(V_TYPE_COLONY), nullptr);
+    EXPECT_STREQ(ShipTypeName(25), "Undocumented Ship");
+    ShipCatalogueDestroy();
+    StructCatalogueDestroy();
+    EXPECT_TRUE(!g_ppShipInfo && !g_ppStructInfo);
+}
+
+TEST(CatalogueDeathTest, LookupsOutsideTheirRangesStop)
+{
+    EXPECT_DEATH(GetShipPrototype(15),
+                 "iShipType >= V_TYPE_SHIP_DRONE && iShipType <= V_TYPE_MOTHERSHIP_SIEGE");
+    EXPECT_DEATH(GetStructurePrototype(16),
+                 "\\(iStructType >= V_TYPE_COLONY && iStructType <= V_TYPE_SAT_VAVUVUR\\)");
 }
 
 // Firepower is the damage scaled by morale; repair a tenth of the base hit points per idle turn,

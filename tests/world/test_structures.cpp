@@ -1,10 +1,111 @@
-// Structures and build queues: paying when queueing, the timing of both queues, income and the
-// storage cap, reordering, and the limits of a planet and a queue.
-#include "tests/world/econ_world.h"
-
+// The economy: planets (colonisation and its colours, the close-up picture, the per-turn update
+// with the removal of structures destroyed in battle), structures and build queues (paying when
+// queueing, the timing of both queues, income and the storage cap, reordering, the limits of a
+// planet and a queue).
 #include <cstdio>
+#include <string>
+
+#include "game/core/2dutils.h"
+#include "game/world/structure.h"
+#include "tests/world/motion_world.h"
 
 namespace {
+
+using motion_test::AddStructure;
+using motion_test::CountMessages;
+
+// One system of three planets (Terra, Mars, Ceres) with a map and an icon, the player "Human" and
+// one computer company, both catalogues. Turns advance the way the turn cycle advances them for
+// planets: the counter goes up, then every planet runs.
+class SmallWorld : public ::testing::Test {
+protected:
+    System *m_pSystem = nullptr;
+    Company *m_pHuman = nullptr;
+    Company *m_pAI = nullptr;
+    motion_test::Catalogues m_catalogues;
+
+    void SetUp() override
+    {
+        g_pUniverse = motion_test::MakeUniverse({{{{10, 10}, {30, 10}, {50, 10}}, {}, true}}, 2);
+        m_pSystem = g_pUniverse->m_ppSystem[0];
+        m_pHuman = g_pUniverse->m_ppCompany[0];
+        m_pAI = g_pUniverse->m_ppCompany[1];
+        m_pSystem->m_pMap = CreateSurface(100, 100);
+        FillSurface(m_pSystem->m_pMap, Cell{' ', 15});
+        m_pSystem->m_pIcon = CreateSurface(5, 5);
+        FillSurface(m_pSystem->m_pIcon, Cell{'*', 14});
+        MessagesClear();
+    }
+
+    void TearDown() override
+    {
+        UniverseDestroy(&g_pUniverse);
+        MessagesClear();
+    }
+
+    Planet *PlanetAt(int i) { return m_pSystem->m_ppPlanet[i]; }
+
+    void NextTurn()
+    {
+        g_pUniverse->m_iTurn++;
+        for (int i = 0; i < m_pSystem->m_cPlanet; i++)
+            PlanetUpdate(m_pSystem->m_ppPlanet[i]);
+    }
+
+    // "energy/matter" of a planet.
+    static std::string Stores(const Planet *p)
+    {
+        return std::to_string(p->m_iEnergy) + "/" + std::to_string(p->m_iMatter);
+    }
+    static std::string LastMessage() { return MessageCount() ? MessageText(MessageCount() - 1) : ""; }
+};
+
+using PlanetEconomy = SmallWorld;
+
+// Colonising paints the planet's icon and its system's in the owner's colour. The close-up shows
+// every structure at (5,5), the last drawn on top, and an 'F' per ship in the hold.
+TEST_F(PlanetEconomy, ColonisingPaintsTheOwnersColourTheCloseUpShowsTheHoldAndWrecksLeaveTheArray)
+{
+    Planet *pPlanet = PlanetAt(0);
+    ASSERT_EQ(PlanetColonize(pPlanet, m_pHuman), 0);
+    for (int i = 0; i < 25; i++) {
+        EXPECT_EQ(m_pSystem->m_pIcon->m_pCells[i].m_attr, 0x94) << "system icon cell " << i;
+        EXPECT_TRUE(i >= 9 || pPlanet->m_pIcon->m_pCells[i].m_attr == 0x92) << "icon cell " << i;
+    }
+    AddStructure(pPlanet, V_TYPE_SHIPYARD);
+    for (int i = 0; i < 2; i++)
+        motion_test::AddShip(pPlanet->m_pFleet, V_TYPE_SHIP_FAST);
+    PlanetDrawSurface(pPlanet);
+    Surface *pSurface = pPlanet->m_pSurface;
+    auto at = [pSurface](int x, int y) { return pSurface->m_pCells[y * pSurface->m_nWidth + x]; };
+    EXPECT_TRUE(at(5, 5).m_ch == 'Y' && at(9, 6).m_ch == '*');  // over the Colony, beside its arc
+    EXPECT_TRUE(at(1, 1).m_ch == 'F' && at(2, 2).m_ch == 'F' && at(3, 3).m_ch == ' ');
+    EXPECT_EQ(at(1, 1).m_attr, 0x90);
+    // Ships that left leave no mark behind.
+    while (!ListIsEmpty(pPlanet->m_pFleet->m_pShips)) {
+        Ship *pShip = (Ship *)QueuePop(pPlanet->m_pFleet->m_pShips);
+        ShipDestroy(&pShip);
+    }
+    pPlanet->m_pFleet->m_cShip = 0;
+    PlanetDrawSurface(pPlanet);
+    EXPECT_EQ(at(1, 1).m_ch, ' ');
+
+    // A structure destroyed in battle is freed by its own update; the one behind it moves into its
+    // index and is still updated in the same turn. The player's planets become known on their update.
+    pPlanet->m_bFlags = 0;
+    AddStructure(pPlanet, V_TYPE_HARVESTER_ENERGY)->m_bDestroyed = 1;
+    AddStructure(pPlanet, V_TYPE_SAT_FAST)->m_bDestroyed = 1;
+    Structure *pMatter = AddStructure(pPlanet, V_TYPE_HARVESTER_MATTER);
+    NextTurn();
+    ASSERT_EQ(pPlanet->m_cStructure, 3);
+    EXPECT_TRUE(pPlanet->m_ppStructure[2] == pMatter && !pPlanet->m_ppStructure[3]);
+    EXPECT_EQ(Stores(pPlanet), "1050/1300");
+    EXPECT_EQ(pPlanet->m_bFlags, PLANET_KNOWN);
+    pMatter->m_bDestroyed = 1;  // the last one of the array
+    NextTurn();
+    EXPECT_EQ(pPlanet->m_cStructure, 2);
+    EXPECT_EQ(Stores(pPlanet), "1100/1350");
+}
 
 // The player's colony on Mars, whose name the messages' "%5s" pads.
 class StructureEconomy : public SmallWorld {
@@ -62,7 +163,7 @@ TEST_F(StructureEconomy, AHarvesterIsReportedThenBuiltOnTurnNPlusBAndYieldsAtOnc
 // Only the first ship of a queue counts down: the Fast Fighter (4) comes five updates later.
 TEST_F(StructureEconomy, ADroneIsBuiltOnTheThirdUpdateAndTheNextShipWaitsItsTurn)
 {
-    Structure *pShipyard = Build(m_pMars, V_TYPE_SHIPYARD);
+    Structure *pShipyard = AddStructure(m_pMars, V_TYPE_SHIPYARD);
     ASSERT_EQ(QueueShip(pShipyard, V_TYPE_SHIP_DRONE), 0);
     EXPECT_EQ(LastMessage(), "Ship queued for construction.");
     ASSERT_EQ(QueueShip(pShipyard, V_TYPE_SHIP_FAST), 0);
@@ -87,7 +188,7 @@ TEST_F(StructureEconomy, ADroneIsBuiltOnTheThirdUpdateAndTheNextShipWaitsItsTurn
 TEST_F(StructureEconomy, AShipFinishedWhereThereIsNoHoldGetsOne)
 {
     Planet *pPlanet = PlanetAt(2);
-    Structure *pShipyard = Build(pPlanet, V_TYPE_SHIPYARD);
+    Structure *pShipyard = AddStructure(pPlanet, V_TYPE_SHIPYARD);
     ASSERT_EQ(QueueShip(pShipyard, V_TYPE_SHIP_DRONE), 0);
     EXPECT_EQ(MessageAttr(MessageCount() - 1), 15);  // no owner: plain white
     for (int i = 0; i < 3; i++)
@@ -103,14 +204,14 @@ TEST_F(StructureEconomy, TheStorageSiloCapsBothStoresOneUnitAStepButNotNegativeO
 {
     Planet *pPlanet = PlanetAt(2);
     pPlanet->m_pOwner = m_pAI;
-    Structure *pSilo = Build(pPlanet, V_TYPE_STORAGE);
+    Structure *pSilo = AddStructure(pPlanet, V_TYPE_STORAGE);
     pPlanet->m_iEnergy = 10500;
     pPlanet->m_iMatter = 0;
     StructureUpdate(pSilo);
     EXPECT_EQ(Stores(pPlanet), "10250/-250");
     EXPECT_TRUE(MessageCount() == 250 && CountMessages("Stored resources exceed the maximum, decreasing") == 250);
     EXPECT_EQ(MessageAttr(0), 0xAF);
-    EXPECT_EQ(QueueStructure(Build(pPlanet, V_TYPE_COLONY), V_TYPE_SHIPYARD), 0);
+    EXPECT_EQ(QueueStructure(AddStructure(pPlanet, V_TYPE_COLONY), V_TYPE_SHIPYARD), 0);
     EXPECT_EQ(pPlanet->m_iMatter, -750);
     MessagesClear();
     pPlanet->m_iEnergy = -5;
@@ -148,7 +249,7 @@ TEST_F(StructureEconomy, ANodeWhoseTurnHasPassedIsBuiltInsteadOfBlockingTheColon
 // planet's 100 slots. Nothing refused is paid for.
 TEST_F(StructureEconomy, AQueueHoldsAtMost255NodesAndAPlanetAHundredStructures)
 {
-    Structure *pShipyard = Build(m_pMars, V_TYPE_SHIPYARD);
+    Structure *pShipyard = AddStructure(m_pMars, V_TYPE_SHIPYARD);
     m_pMars->m_iEnergy = m_pMars->m_iMatter = 1000000;
     ASSERT_EQ(QueueShip(pShipyard, V_TYPE_SHIP_FAST), 0);
     BuildNode *pFirst = pShipyard->m_pQueue->m_pFirst;
@@ -167,7 +268,7 @@ TEST_F(StructureEconomy, AQueueHoldsAtMost255NodesAndAPlanetAHundredStructures)
     EXPECT_EQ(nodes, 255);
 
     while (m_pMars->m_cStructure < 98)
-        Build(m_pMars, V_TYPE_SAT_FAST);
+        AddStructure(m_pMars, V_TYPE_SAT_FAST);
     ASSERT_EQ(QueueStructure(m_pColony, V_TYPE_HARVESTER_ENERGY), 0);
     EXPECT_EQ(PlanetCanAddStructure(m_pMars), 1);
     ASSERT_EQ(QueueStructure(m_pColony, V_TYPE_HARVESTER_ENERGY), 0);

@@ -4,10 +4,7 @@
 // few seeds replayed against checked-in digests.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
-#include <vector>
 
 #include "game/world/battle.h"
 #include "game/world/structure.h"
@@ -49,7 +46,6 @@ TEST_F(Turns, EveryFleetMovesOnceThoughSomeLeaveTheListAndThenSightIsUpdated)
     EXPECT_TRUE(pWarper->m_iEnergy == 1 - 200 && g_pUniverse->m_iTurn == 2);
 }
 
-// ---------------------------------------------------------------------------------------------
 // A thousand turns of generated galaxies. Owned planets build a Shipyard, then ships there while
 // they can pay; holds with ships and waiting fleets are sent now and then to a planet, a gate, the
 // system's first fleet or a point; in half the runs battles are fought. After every turn the soak's
@@ -115,17 +111,14 @@ TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
         << s_released << " released, " << colonies << " colonies, " << offense << " ships built";
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::Values(1u, 2u, 3u, 1234u, 99999u));
+const unsigned SEEDS[] = {1, 2, 3, 1234, 99999};
+INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::ValuesIn(SEEDS));
 
-// ---------------------------------------------------------------------------------------------
-// Seeded replays: the same script over a few seeds, each run summed up in one line (turn, colonies
-// per company, all planets' stores, fleets with a hash of where they are and what they hold, the
-// messages told) and compared with tests/world/replays.txt. A change to generation or to the turn
-// shows up there as a diff. When it is intended, review the new lines the failure prints and
-// write them with: VOSTREL_UPDATE_REPLAYS=1 ./vostrel_world_tests --gtest_filter='Replays.*'
-
-const unsigned REPLAY_SEEDS[] = {1, 2, 3, 1234, 99999};
-const int REPLAY_TURNS = 120;
+// Seeded replays: the soak's script and seeds for 120 turns, each run summed up in one line (turn,
+// colonies per company, all planets' stores, fleets with a hash of where they are and what they
+// hold, the messages told) and compared with tests/world/replays.txt. A change to generation or to
+// the turn shows up there as a diff. When it is intended, review the new lines the failure prints
+// and write them with: VOSTREL_UPDATE_REPLAYS=1 ./vostrel_world_tests --gtest_filter='Replays.*'
 
 uint32_t Fnv(uint32_t hash, long long value)
 {
@@ -174,10 +167,10 @@ TEST_F(Replays, SeededGamesEndAsTheCheckedInDigestsSay)
 {
     FleetSetEncounterHandler(LoseFirstShipsAndReturn);
     std::string digests;
-    for (unsigned seed : REPLAY_SEEDS) {
+    for (unsigned seed : SEEDS) {
         Generate(seed);
         int messages = 0;
-        for (int turn = 0; turn < REPLAY_TURNS && !HasFailure(); turn++) {
+        for (int turn = 0; turn < 120 && !HasFailure(); turn++) {
             PlayTurn();
             messages += MessageCount();
             MessagesClear();
@@ -189,9 +182,7 @@ TEST_F(Replays, SeededGamesEndAsTheCheckedInDigestsSay)
     const std::string path = VOSTREL_SOURCE_DIR "/tests/world/replays.txt";
     if (getenv("VOSTREL_UPDATE_REPLAYS"))
         std::ofstream(path) << digests;
-    std::ifstream file(path);
-    std::string expected((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(expected, digests) << "the replays changed; if that is intended, review the lines above and "
+    EXPECT_EQ(FileText(path), digests) << "the replays changed; if that is intended, review the lines above and "
                                     "rerun with VOSTREL_UPDATE_REPLAYS=1 to write them to " << path;
 }
 
