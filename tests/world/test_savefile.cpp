@@ -210,7 +210,7 @@ TEST_F(SaveFile, EveryMalformedFileIsRefusedWithItsMessageAndTheGameInPlayIntact
 }
 
 // What is in the slot's place: nothing, a folder, a pipe, megabytes of noise.
-TEST_F(SaveFile, ASlotHoldingNoSaveIsRefusedQuicklyAndSaysWhy)
+TEST_F(SaveFile, ASlotHoldingNoSaveIsRefusedAndSaysWhy)
 {
     ExpectRefusedIntact(m_slot, "the slot is empty", "missing");
     fs::create_directory(m_slot);
@@ -224,9 +224,7 @@ TEST_F(SaveFile, ASlotHoldingNoSaveIsRefusedQuicklyAndSaysWhy)
     for (char &c : noise)
         c = (char)(random() % 7 == 0 ? '\n' : random());
     std::ofstream(m_slot, std::ios::binary) << noise;
-    auto start = std::chrono::steady_clock::now();
     ExpectRefusedIntact(m_slot, "line 1:", "noise");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(GetSlotInfo(m_slot.c_str()).m_eState, SLOT_UNREADABLE);
 }
 
