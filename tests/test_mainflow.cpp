@@ -1,33 +1,23 @@
 // The program a player starts, run on the headless display: start-up, the main menu over the
 // moving title, NEW GAME into the game screen, the in-game menu on Escape, QUIT GAME from either
 // menu, frame pacing. The test reacts to what each presented frame shows, as a player would.
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "game/world/company.h"
 #include "game/core/console.h"
-#include "game/core/input.h"
 #include "game/screens/intro.h"
 #include "game/screens/mainflow.h"
 #include "game/screens/saveslots.h"
-#include "game/world/savefile.h"
-#include "game/core/messagelog.h"
-#include "game/world/system.h"
-#include "game/world/universe.h"
 #include "game/ui/window.h"
-#include "game/world/world.h"
+#include "game/world/savefile.h"
 #include "platform/headless.h"
 #include "tests/frame_watch.h"
 #include "tests/game_dir.h"
+#include "tests/world/motion_world.h"
 
 namespace fs = std::filesystem;
 
@@ -47,13 +37,7 @@ void ClickLabel(const char *pLabel)
     HeadlessClick(x + (int)strlen(pLabel) / 2, y);
 }
 
-int WelcomeCount()
-{
-    int welcomes = 0;
-    for (int i = 0; i < MessageCount(); i++)
-        welcomes += std::string(MessageText(i)) == "Welcome to Vostrel!";
-    return welcomes;
-}
+int WelcomeCount() { return motion_test::CountMessages("Welcome to Vostrel!"); }
 
 // What a frame shows, as one letter: M the main menu, I the in-game menu, G the game screen,
 // B a message box, S the save slots, ? anything else.
@@ -182,17 +166,23 @@ protected:
     std::string m_output;
 };
 
-TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndQuits)
+// Start-up in order, the menu over the title, the credits over the menu (Escape leaves them), and
+// QUIT GAME.
+TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndTheCreditsAndQuits)
 {
+    int stateAfterCredits = 0;
     Play({{'M', [] {
               // The title, the menu and the makers' line at the bottom.
               EXPECT_NE(HeadlessRowText(1).find("██"), std::string::npos) << HeadlessScreenText();
               int x = 0, y = 0;
               EXPECT_TRUE(HeadlessFindText(g_copyrightLine, &x, &y) == 1 && x == 5 && y == 49) << x << "," << y;
               EXPECT_TRUE(Shows("NEW GAME") && Shows("LOAD GAME") && !Shows("SAVE GAME"));
-              ClickLabel("QUIT GAME");
-          }}},
+              ClickLabel("CREDITS");
+          }},
+          {'?', [] { HeadlessPressKey(27); }, [] { return Shows("The World Builder"); }},
+          {'M', [&] { stateAfterCredits = g_gameState, ClickLabel("QUIT GAME"); }}},
          true);
+    EXPECT_EQ(stateAfterCredits, GAME_STATE_CREDITS);
     EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
     EXPECT_EQ(g_pUniverse, nullptr);
     EXPECT_EQ(m_output,
@@ -212,15 +202,24 @@ TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndQuits)
               "Shutting down input manager...done.\n");
 }
 
-// NEW GAME shows the galaxy; the in-game NEW GAME replaces the world (LeakSanitizer checks the old
-// one is gone) and QUIT GAME from the in-game menu ends the program with everything freed.
-TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
+// NEW GAME tells the story while the galaxy is made; a key once it is there starts the game with
+// that galaxy, made once, on the galaxy map. (The other tests skip the story at once: the game then
+// makes one.) Escape opens and closes the in-game menu and a held Escape does not reopen it; the
+// in-game NEW GAME replaces the world (LeakSanitizer checks the old one is gone) and QUIT GAME from
+// the in-game menu ends the program with everything freed.
+TEST_F(MainFlow, NewGameTellsTheStoryShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
 {
-    int firstIds = 0;
+    int clickIds = -1, introIds = -1;
+    bool bTyped = false;
     // A new game screen says welcome; until then the old one is still on screen.
-    Play({{'M', [&] { ClickAndWait("NEW GAME", 'M'); }},
+    Play({{'M', [&] { clickIds = g_nextObjectId, ClickLabel("NEW GAME"); }},
+          {'?', [] { HeadlessPressKey(' '); }, [&] {  // the galaxy is there, the game not yet started
+               bTyped |= Shows("THE FUTURE");
+               introIds = g_nextObjectId;
+               return g_pUniverse == nullptr && introIds != clickIds;
+           }},
           {'G', [&] {
-               firstIds = g_nextObjectId;
+               EXPECT_EQ(g_nextObjectId, introIds);  // and no second one made
                EXPECT_TRUE(Shows("Company:")) << HeadlessScreenText();  // "Your" wraps above it
                EXPECT_TRUE(Shows("Human"));
                EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
@@ -235,23 +234,8 @@ TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
                        EXPECT_EQ(HeadlessCellAt(x + 2, y + 2).m_ch, pSystem->m_pIcon->m_pCells[12].m_ch);
                    }
                }
-               HeadlessPressKey(27);
+               HeadlessPressKey(27);  // opens the menu
            }, [] { return WelcomeCount() == 1; }},
-          {'I', [&] { ClickAndWait("NEW GAME", 'I'); }},
-          {'G', [] { HeadlessPressKey(27); }, [] { return WelcomeCount() == 2; }},
-          {'I', [&] { ClickAndWait("QUIT GAME", 'I'); }}});
-    EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
-    EXPECT_EQ(WelcomeCount(), 2);
-    EXPECT_GT(g_nextObjectId, firstIds);  // a second world was generated
-    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
-    EXPECT_EQ(g_pUniverse, nullptr);
-    EXPECT_EQ(g_ppShipInfo, nullptr);
-}
-
-TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
-{
-    Play({{'M', [&] { ClickAndWait("NEW GAME", 'M'); }},
-          {'G', [] { HeadlessPressKey(27); }},  // opens the menu
           {'I', [] {
                // Closes it, and then the key stays down: repeats arrive with no release between.
                for (int i = 0; i < 3; i++)
@@ -263,18 +247,16 @@ TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
                HeadlessMoveMouse(10, 10);
            }},
           {'G', [] { HeadlessPressKey(27); }},  // a new press opens it again
+          {'I', [&] { ClickAndWait("NEW GAME", 'I'); }},
+          {'G', [] { HeadlessPressKey(27); }, [] { return WelcomeCount() == 2; }},
           {'I', [&] { ClickAndWait("QUIT GAME", 'I'); }}});
-    EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
-}
-
-// The credits cover the menu; Escape leaves them for the menu again.
-TEST_F(MainFlow, CreditsOpenFromTheMenuAndEscapeLeavesThem)
-{
-    int stateAfter = 0;
-    Play({{'M', [] { ClickLabel("CREDITS"); }},
-          {'?', [] { HeadlessPressKey(27); }, [] { return Shows("The World Builder"); }},
-          {'M', [&] { stateAfter = g_gameState, ClickLabel("QUIT GAME"); }}});
-    EXPECT_EQ(stateAfter, GAME_STATE_CREDITS);
+    EXPECT_EQ(m_timeline, "MGIGIGIG") << m_timeline;
+    EXPECT_TRUE(bTyped);
+    EXPECT_EQ(WelcomeCount(), 2);
+    EXPECT_GT(g_nextObjectId, introIds);  // a second world was generated
+    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
+    EXPECT_EQ(g_pUniverse, nullptr);
+    EXPECT_EQ(g_ppShipInfo, nullptr);
 }
 
 // The player's road through the slots: LOAD GAME from the main menu finds slot 3 empty; a new
@@ -398,27 +380,6 @@ TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
         else
             EXPECT_EQ(gap, 16u) << "frame " << i;
     }
-}
-
-// NEW GAME tells the story while the galaxy is made; a key once it is there starts the game with
-// that galaxy, made once. (The other tests skip the story at once: the game then makes one.)
-TEST_F(MainFlow, NewGameTellsTheStoryAndPlaysTheGalaxyItMade)
-{
-    int clickIds = -1, introIds = -1;
-    bool bTyped = false;
-    Play({{'M', [&] { clickIds = g_nextObjectId, ClickLabel("NEW GAME"); }},
-          {'?', [] { HeadlessPressKey(' '); }, [&] {  // the galaxy is there, the game not yet started
-               bTyped |= Shows("THE FUTURE");
-               introIds = g_nextObjectId;
-               return g_pUniverse == nullptr && introIds != clickIds;
-           }},
-          {'G', [&] {
-               EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
-               EXPECT_EQ(g_nextObjectId, introIds);  // and no second one made
-               HeadlessPressKey(27);
-           }},
-          {'I', [] { ClickLabel("QUIT GAME"); }}});
-    EXPECT_TRUE(bTyped);
 }
 
 }  // namespace
