@@ -123,17 +123,6 @@ protected:
     bool m_bWaitForChange = false;
     char m_kindAtClick = 0;
 
-    // Every frame is noted; the player's move comes once the player is ready to act on it.
-    void OnScreen(std::function<void(char)> act)
-    {
-        s_onFrame = [this, act](int) {
-            char kind = ScreenKind();
-            Note(kind);
-            SkipIntro(kind);
-            if (Ready(kind))
-                act(kind);
-        };
-    }
     // The story after NEW GAME is not what these tests watch: a key skips it.
     void SkipIntro(char kind)
     {
@@ -142,8 +131,8 @@ protected:
     }
 
     // A player's moves in order, each made on the first frame of its screen that the player is
-    // ready to act on (and, where ready is given, once it holds too). The program must exit 0
-    // having made them all.
+    // ready to act on (and, where ready is given, once it holds too); every frame is noted. The
+    // program must exit 0 having made them all.
     struct Step {
         char kind;
         std::function<void()> act;
@@ -152,10 +141,13 @@ protected:
     void Play(const std::vector<Step> &steps, bool bCapture = false)
     {
         size_t next = 0;
-        OnScreen([&](char kind) {
-            if (next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
+        s_onFrame = [&](int) {
+            char kind = ScreenKind();
+            Note(kind);
+            SkipIntro(kind);
+            if (Ready(kind) && next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
                 steps[next++].act();
-        });
+        };
         EXPECT_EQ(RunProgram(bCapture), 0);
         EXPECT_EQ(next, steps.size()) << m_timeline << m_output;
         s_onFrame = nullptr;
@@ -309,42 +301,37 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
     EXPECT_EQ(m_timeline, "MSBMGIGSGBGIGSGIGSGBGIG") << m_timeline;
 }
 
+// Which of the six title pictures is on screen, or -1: the solid letter cells are compared, whose
+// colours differ between the pictures.
+int TitleShown()
+{
+    for (int k = 0; k < FIXED_PICTURES; k++) {
+        Surface *pPicture = g_ppFixed[k];
+        int x0 = g_screenCentre.m_x - pPicture->m_nWidth / 2;
+        bool bSame = true;
+        for (int i = 0; i < pPicture->m_nWidth * pPicture->m_nHeight && bSame; i++) {
+            Cell cell = pPicture->m_pCells[i];
+            if ((cell.m_attr >> 4) != (cell.m_attr & 0x0F) && cell.m_ch == 0xDB)
+                bSame = HeadlessCellAt(x0 + i % pPicture->m_nWidth, i / pPicture->m_nWidth).m_attr == cell.m_attr;
+        }
+        if (bSame)
+            return k;
+    }
+    return -1;
+}
+
 TEST_F(MainFlow, TheTitleFollowsThePointersRow)
 {
     std::vector<int> shown;
-    int row = 0;
-    s_onFrame = [&](int) {
-        if (ScreenKind() != 'M' || !Ready('M'))
-            return;
-        if (row == 0) {  // first put the pointer on row 0
-            HeadlessMoveMouse(79, row++);
-            return;
-        }
-        // Which of the six pictures is on screen: compare the solid letter cells, whose colours
-        // differ between the pictures.
-        for (int k = 0; k < FIXED_PICTURES; k++) {
-            Surface *pPicture = g_ppFixed[k];
-            int x0 = g_screenCentre.m_x - pPicture->m_nWidth / 2;
-            bool bSame = true;
-            for (int i = 0; i < pPicture->m_nWidth * pPicture->m_nHeight && bSame; i++) {
-                Cell cell = pPicture->m_pCells[i];
-                if ((cell.m_attr >> 4) != (cell.m_attr & 0x0F) && cell.m_ch == 0xDB)
-                    bSame = HeadlessCellAt(x0 + i % pPicture->m_nWidth, i / pPicture->m_nWidth).m_attr == cell.m_attr;
-            }
-            if (bSame) {
-                shown.push_back(k);
-                break;
-            }
-        }
-        if (row <= 9)
-            HeadlessMoveMouse(79, row++);
-        else
-            ClickAndWait("QUIT GAME", 'M');
-    };
-    EXPECT_EQ(RunProgram(), 0);
+    std::vector<Step> steps = {{'M', [] { HeadlessMoveMouse(79, 0); }}};
+    for (int row = 1; row <= 10; row++)  // the picture for the row before, then on to the next
+        steps.push_back({'M', [&, row] {
+                             shown.push_back(TitleShown());
+                             row < 10 ? HeadlessMoveMouse(79, row) : ClickLabel("QUIT GAME");
+                         }});
+    Play(steps);
     // Rows 0 to 9 of a ten-row title: the plain title, the five variants down the rows, the plain again.
-    std::vector<int> expected = {0, 0, 1, 2, 2, 3, 4, 4, 5, 0};
-    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown, (std::vector<int>{0, 0, 1, 2, 2, 3, 4, 4, 5, 0}));
 }
 
 TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
