@@ -50,7 +50,10 @@ Coord s_at = {10, 5};
 
 }  // namespace
 
-TEST(Dialog, ANullPositionCentresTheFrameAndTheUpdatesResultEndsIt)
+// A null position centres the frame and the update's result ends the dialog. Escape closes it
+// with no button, as its DONE, CANCEL or EXIT would; the Escape that opened it (still the last
+// record when it starts) does not.
+TEST(Dialog, ANullPositionCentresTheFrameTheUpdatesResultEndsItAndAFreshEscapeClosesIt)
 {
     TestDialog d(nullptr, EndWithTheFirstButton);
     EXPECT_EQ(d.pDialog->m_x, 39 - 32 / 2);
@@ -64,13 +67,9 @@ TEST(Dialog, ANullPositionCentresTheFrameAndTheUpdatesResultEndsIt)
     SetDialogUpdate(d.pDialog, EndWithNoButton, nullptr);  // an index that names no button ends it with none
     EXPECT_EQ(RunDialog(d.pDialog), nullptr);
     EXPECT_EQ(SurfaceBytes(g_pScreen), d.screenBefore);
-}
 
-// Escape closes a dialog with no button, as its DONE, CANCEL or EXIT would; the Escape that
-// opened it (still the last record when it starts) does not.
-TEST(Dialog, AFreshEscapeClosesItWithNoButton)
-{
-    TestDialog d(&s_at, StopAfterFrames, 100);
+    SetDialogUpdate(d.pDialog, StopAfterFrames, nullptr);
+    s_framesLeft = 100;
     g_inputState = InputState{INPUT_KIND_KEY, 0, 0, PLATFORM_VK_ESCAPE, 0};
     EXPECT_EQ(RunDialog(d.pDialog), nullptr);
     EXPECT_EQ(s_framesLeft, 0);  // it ran until its update ended it
@@ -82,22 +81,19 @@ TEST(Dialog, AFreshEscapeClosesItWithNoButton)
     EXPECT_EQ(SurfaceBytes(g_pScreen), d.screenBefore);
 }
 
-TEST(Dialog, ReleasingOutsideTheFrameCancelsThePress)
+// A press released outside the frame is cancelled. A press still held when a dialog ends must not
+// reach the next dialog, whose buttons differ (the first dialog's may be gone by then).
+TEST(Dialog, APressReleasedOutsideTheFrameIsCancelledAndOneHeldAtTheEndIsForgotten)
 {
-    TestDialog d(&s_at, StopAfterFrames, 200);
+    TestDialog first(&s_at, StopAfterFrames, 200);
     HeadlessMoveMouse(10 + 17, 5 + 9, PLATFORM_BUTTON_LEFT);  // pressed on NO
     HeadlessMoveMouse(60, 40, PLATFORM_BUTTON_LEFT);          // straight out of the frame
     HeadlessMoveMouse(60, 40);                                // released out there
     HeadlessMoveMouse(10 + 17, 5 + 9);                        // and back over NO, no button held
-    EXPECT_EQ(RunDialog(d.pDialog), nullptr);
-    EXPECT_FALSE(d.buttons[1]->m_bHighlighted);
-}
+    EXPECT_EQ(RunDialog(first.pDialog), nullptr);
+    EXPECT_FALSE(first.buttons[1]->m_bHighlighted);
 
-// A press still held when a dialog ends must not reach the next dialog, whose buttons differ
-// (the first dialog's may be gone by then).
-TEST(Dialog, APressHeldAtTheEndIsForgottenAndItsButtonUnlit)
-{
-    TestDialog first(&s_at, EndWithNoOnTheFifthFrame);
+    SetDialogUpdate(first.pDialog, EndWithNoOnTheFifthFrame, nullptr);
     HeadlessMoveMouse(10 + 4, 5 + 9, PLATFORM_BUTTON_LEFT);  // held on YES
     EXPECT_EQ(RunDialog(first.pDialog), first.buttons[1]);
     EXPECT_FALSE(first.buttons[0]->m_bHighlighted);

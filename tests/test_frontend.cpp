@@ -56,7 +56,9 @@ protected:
     Universe *m_pUniverse = nullptr;
 };
 
-TEST_F(FrontEnd, TheDissolveTakes75FramesAndLeavesTheTitleInSolidBlocks)
+// The title dissolves in 75 frames into solid blocks; then the story's first line is typed, a
+// character every third frame, centred, and held before the second line begins.
+TEST_F(FrontEnd, TheDissolveTakes75FramesToSolidBlocksThenTheFirstLineIsTypedEveryThirdFrameAndHeld)
 {
     // The stars' blank cells show what lies under them, which must be black.
     for (int i = 0; i < g_pTitleBg->m_nWidth * g_pTitleBg->m_nHeight; i++)
@@ -66,12 +68,26 @@ TEST_F(FrontEnd, TheDissolveTakes75FramesAndLeavesTheTitleInSolidBlocks)
     while (pTitle->m_pCells[letter].m_attr == pTitle->m_pCells[0].m_attr)
         letter++;
     int x = g_screenCentre.m_x - pTitle->m_nWidth / 2 + letter % pTitle->m_nWidth, y = letter / pTitle->m_nWidth;
-    std::vector<unsigned char> shown, pictured;
+    std::vector<unsigned char> shown, pictured;  // a letter's cell of the title, frame by frame
+    const std::string line = g_introStory[0].m_pText;  // "THE FUTURE", ten characters
+    std::vector<std::string> first;                    // the story row, frame by frame
+    bool bDone = false;
     s_onFrame = [&](int frame) {
-        shown.push_back(HeadlessCellAt(x, y).m_ch);
-        pictured.push_back(pTitle->m_pCells[letter].m_ch);
-        if (frame == 80)
-            HeadlessPressKey('A');
+        if (frame <= 80) {
+            shown.push_back(HeadlessCellAt(x, y).m_ch);
+            pictured.push_back(pTitle->m_pCells[letter].m_ch);
+        }
+        std::string row = Trimmed(33);  // the centre row, half the smallest planet and three more
+        if (bDone || row.empty() || !line.starts_with(row))
+            return;
+        if (row == line) {
+            EXPECT_EQ(HeadlessRowText(33).find('T'), (size_t)(g_screenCentre.m_x - 5));
+        }
+        bDone = Trimmed(34) == "TH";  // the second line goes on once the first has stood
+        if (bDone)
+            HeadlessPressKey(27);
+        else
+            first.push_back(row);
     };
     RunIntro(&m_pUniverse);
     // 24 frames of the dark shade, 25 of the light, 25 of the dot; the 75th ends it unseen.
@@ -87,30 +103,6 @@ TEST_F(FrontEnd, TheDissolveTakes75FramesAndLeavesTheTitleInSolidBlocks)
         bool bSolid = cell.m_ch == 0xAF && cell.m_attr >> 4 == (cell.m_attr & 0x0F);
         ASSERT_TRUE(bSolid || cell.m_attr == pTitle->m_pCells[0].m_attr) << i;
     }
-    TitleScreenAnimation(nullptr);  // and the title screen shows it so from now on
-    PresentScreen(g_pScreen);
-    EXPECT_EQ(HeadlessCellAt(x, y).m_ch, 0xAF);
-}
-
-TEST_F(FrontEnd, TheFirstLineIsTypedEveryThirdFrameCentredAndHeld)
-{
-    const std::string line = g_introStory[0].m_pText;  // "THE FUTURE", ten characters
-    std::vector<std::string> first;                    // the story row, frame by frame
-    bool bDone = false;
-    s_onFrame = [&](int) {
-        std::string row = Trimmed(33);  // the centre row, half the smallest planet and three more
-        if (bDone || row.empty() || !line.starts_with(row))
-            return;
-        if (row == line) {
-            EXPECT_EQ(HeadlessRowText(33).find('T'), (size_t)(g_screenCentre.m_x - 5));
-        }
-        bDone = Trimmed(34) == "TH";  // the second line goes on once the first has stood
-        if (bDone)
-            HeadlessPressKey(27);
-        else
-            first.push_back(row);
-    };
-    RunIntro(&m_pUniverse);
     ASSERT_TRUE(bDone);
     EXPECT_EQ(first.size(), line.size() * 3 + 65 + 3);
     for (size_t k = 1; k <= line.size(); k++) {
@@ -119,6 +111,9 @@ TEST_F(FrontEnd, TheFirstLineIsTypedEveryThirdFrameCentredAndHeld)
         EXPECT_EQ((size_t)std::count(first.begin(), first.end(), line.substr(0, k)),
                   k == line.size() ? 3 + 65 + 3 : line[k] == ' ' ? 6 : 3) << k;
     }
+    TitleScreenAnimation(nullptr);  // and the title screen shows it so from now on
+    PresentScreen(g_pScreen);
+    EXPECT_EQ(HeadlessCellAt(x, y).m_ch, 0xAF);
 }
 
 // What ends the intro or the credits after the frame that read it: a key or a button, not a

@@ -39,7 +39,7 @@ TEST_F(Maps, AGalaxyClickSelectsTheSystemUnderItAndWarpLinesLeaveOnlyTheSelected
     EXPECT_EQ(Row(SystemAt(0)->m_pMap, 1, 0, 5), "Testa");
 }
 
-TEST_F(Maps, OnlySeenPlanetsAreClickedAndOnlyThePlayersOfferTheBuildButtons)
+TEST_F(Maps, OnlySeenPlanetsAreClickedOnlyThePlayersOfferTheBuildButtonsAndGatesAndFleetsOnlyWhereTheyStand)
 {
     EnterSystem(0);
     Click(26, 1);
@@ -69,11 +69,8 @@ TEST_F(Maps, OnlySeenPlanetsAreClickedAndOnlyThePlayersOfferTheBuildButtons)
     GameScreenUpdate();
     EXPECT_EQ(PanelText(), "");
     EXPECT_EQ(g_cSideButtons, 0);
-}
 
-TEST_F(Maps, GatesAndFleetsAreSelectedOnlyWhereTheyStand)
-{
-    EnterSystem(0);
+    // Gates and fleets are chosen only where they stand.
     Click(1, 1);
     Click(81, 11);
     EXPECT_EQ(g_pSelGate, Gate(0, 0));

@@ -1,33 +1,23 @@
 // The program a player starts, run on the headless display: start-up, the main menu over the
 // moving title, NEW GAME into the game screen, the in-game menu on Escape, QUIT GAME from either
 // menu, frame pacing. The test reacts to what each presented frame shows, as a player would.
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "game/world/company.h"
 #include "game/core/console.h"
-#include "game/core/input.h"
 #include "game/screens/intro.h"
 #include "game/screens/mainflow.h"
 #include "game/screens/saveslots.h"
-#include "game/world/savefile.h"
-#include "game/core/messagelog.h"
-#include "game/world/system.h"
-#include "game/world/universe.h"
 #include "game/ui/window.h"
-#include "game/world/world.h"
+#include "game/world/savefile.h"
 #include "platform/headless.h"
 #include "tests/frame_watch.h"
 #include "tests/game_dir.h"
+#include "tests/world/motion_world.h"
 
 namespace fs = std::filesystem;
 
@@ -47,13 +37,7 @@ void ClickLabel(const char *pLabel)
     HeadlessClick(x + (int)strlen(pLabel) / 2, y);
 }
 
-int WelcomeCount()
-{
-    int welcomes = 0;
-    for (int i = 0; i < MessageCount(); i++)
-        welcomes += std::string(MessageText(i)) == "Welcome to Vostrel!";
-    return welcomes;
-}
+int WelcomeCount() { return motion_test::CountMessages("Welcome to Vostrel!"); }
 
 // What a frame shows, as one letter: M the main menu, I the in-game menu, G the game screen,
 // B a message box, S the save slots, ? anything else.
@@ -139,17 +123,6 @@ protected:
     bool m_bWaitForChange = false;
     char m_kindAtClick = 0;
 
-    // Every frame is noted; the player's move comes once the player is ready to act on it.
-    void OnScreen(std::function<void(char)> act)
-    {
-        s_onFrame = [this, act](int) {
-            char kind = ScreenKind();
-            Note(kind);
-            SkipIntro(kind);
-            if (Ready(kind))
-                act(kind);
-        };
-    }
     // The story after NEW GAME is not what these tests watch: a key skips it.
     void SkipIntro(char kind)
     {
@@ -158,8 +131,8 @@ protected:
     }
 
     // A player's moves in order, each made on the first frame of its screen that the player is
-    // ready to act on (and, where ready is given, once it holds too). The program must exit 0
-    // having made them all.
+    // ready to act on (and, where ready is given, once it holds too); every frame is noted. The
+    // program must exit 0 having made them all.
     struct Step {
         char kind;
         std::function<void()> act;
@@ -168,10 +141,13 @@ protected:
     void Play(const std::vector<Step> &steps, bool bCapture = false)
     {
         size_t next = 0;
-        OnScreen([&](char kind) {
-            if (next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
+        s_onFrame = [&](int) {
+            char kind = ScreenKind();
+            Note(kind);
+            SkipIntro(kind);
+            if (Ready(kind) && next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
                 steps[next++].act();
-        });
+        };
         EXPECT_EQ(RunProgram(bCapture), 0);
         EXPECT_EQ(next, steps.size()) << m_timeline << m_output;
         s_onFrame = nullptr;
@@ -182,17 +158,23 @@ protected:
     std::string m_output;
 };
 
-TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndQuits)
+// Start-up in order, the menu over the title, the credits over the menu (Escape leaves them), and
+// QUIT GAME.
+TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndTheCreditsAndQuits)
 {
+    int stateAfterCredits = 0;
     Play({{'M', [] {
               // The title, the menu and the makers' line at the bottom.
               EXPECT_NE(HeadlessRowText(1).find("██"), std::string::npos) << HeadlessScreenText();
               int x = 0, y = 0;
               EXPECT_TRUE(HeadlessFindText(g_copyrightLine, &x, &y) == 1 && x == 5 && y == 49) << x << "," << y;
               EXPECT_TRUE(Shows("NEW GAME") && Shows("LOAD GAME") && !Shows("SAVE GAME"));
-              ClickLabel("QUIT GAME");
-          }}},
+              ClickLabel("CREDITS");
+          }},
+          {'?', [] { HeadlessPressKey(27); }, [] { return Shows("The World Builder"); }},
+          {'M', [&] { stateAfterCredits = g_gameState, ClickLabel("QUIT GAME"); }}},
          true);
+    EXPECT_EQ(stateAfterCredits, GAME_STATE_CREDITS);
     EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
     EXPECT_EQ(g_pUniverse, nullptr);
     EXPECT_EQ(m_output,
@@ -212,15 +194,24 @@ TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndQuits)
               "Shutting down input manager...done.\n");
 }
 
-// NEW GAME shows the galaxy; the in-game NEW GAME replaces the world (LeakSanitizer checks the old
-// one is gone) and QUIT GAME from the in-game menu ends the program with everything freed.
-TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
+// NEW GAME tells the story while the galaxy is made; a key once it is there starts the game with
+// that galaxy, made once, on the galaxy map. (The other tests skip the story at once: the game then
+// makes one.) Escape opens and closes the in-game menu and a held Escape does not reopen it; the
+// in-game NEW GAME replaces the world (LeakSanitizer checks the old one is gone) and QUIT GAME from
+// the in-game menu ends the program with everything freed.
+TEST_F(MainFlow, NewGameTellsTheStoryShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
 {
-    int firstIds = 0;
+    int clickIds = -1, introIds = -1;
+    bool bTyped = false;
     // A new game screen says welcome; until then the old one is still on screen.
-    Play({{'M', [&] { ClickAndWait("NEW GAME", 'M'); }},
+    Play({{'M', [&] { clickIds = g_nextObjectId, ClickLabel("NEW GAME"); }},
+          {'?', [] { HeadlessPressKey(' '); }, [&] {  // the galaxy is there, the game not yet started
+               bTyped |= Shows("THE FUTURE");
+               introIds = g_nextObjectId;
+               return g_pUniverse == nullptr && introIds != clickIds;
+           }},
           {'G', [&] {
-               firstIds = g_nextObjectId;
+               EXPECT_EQ(g_nextObjectId, introIds);  // and no second one made
                EXPECT_TRUE(Shows("Company:")) << HeadlessScreenText();  // "Your" wraps above it
                EXPECT_TRUE(Shows("Human"));
                EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
@@ -235,23 +226,8 @@ TEST_F(MainFlow, NewGameShowsTheGalaxyAndTheInGameMenuReplacesOrEndsIt)
                        EXPECT_EQ(HeadlessCellAt(x + 2, y + 2).m_ch, pSystem->m_pIcon->m_pCells[12].m_ch);
                    }
                }
-               HeadlessPressKey(27);
+               HeadlessPressKey(27);  // opens the menu
            }, [] { return WelcomeCount() == 1; }},
-          {'I', [&] { ClickAndWait("NEW GAME", 'I'); }},
-          {'G', [] { HeadlessPressKey(27); }, [] { return WelcomeCount() == 2; }},
-          {'I', [&] { ClickAndWait("QUIT GAME", 'I'); }}});
-    EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
-    EXPECT_EQ(WelcomeCount(), 2);
-    EXPECT_GT(g_nextObjectId, firstIds);  // a second world was generated
-    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
-    EXPECT_EQ(g_pUniverse, nullptr);
-    EXPECT_EQ(g_ppShipInfo, nullptr);
-}
-
-TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
-{
-    Play({{'M', [&] { ClickAndWait("NEW GAME", 'M'); }},
-          {'G', [] { HeadlessPressKey(27); }},  // opens the menu
           {'I', [] {
                // Closes it, and then the key stays down: repeats arrive with no release between.
                for (int i = 0; i < 3; i++)
@@ -263,18 +239,16 @@ TEST_F(MainFlow, EscapeOpensAndClosesTheInGameMenuAndAHeldKeyDoesNotReopenIt)
                HeadlessMoveMouse(10, 10);
            }},
           {'G', [] { HeadlessPressKey(27); }},  // a new press opens it again
+          {'I', [&] { ClickAndWait("NEW GAME", 'I'); }},
+          {'G', [] { HeadlessPressKey(27); }, [] { return WelcomeCount() == 2; }},
           {'I', [&] { ClickAndWait("QUIT GAME", 'I'); }}});
-    EXPECT_EQ(m_timeline, "MGIGIG") << m_timeline;
-}
-
-// The credits cover the menu; Escape leaves them for the menu again.
-TEST_F(MainFlow, CreditsOpenFromTheMenuAndEscapeLeavesThem)
-{
-    int stateAfter = 0;
-    Play({{'M', [] { ClickLabel("CREDITS"); }},
-          {'?', [] { HeadlessPressKey(27); }, [] { return Shows("The World Builder"); }},
-          {'M', [&] { stateAfter = g_gameState, ClickLabel("QUIT GAME"); }}});
-    EXPECT_EQ(stateAfter, GAME_STATE_CREDITS);
+    EXPECT_EQ(m_timeline, "MGIGIGIG") << m_timeline;
+    EXPECT_TRUE(bTyped);
+    EXPECT_EQ(WelcomeCount(), 2);
+    EXPECT_GT(g_nextObjectId, introIds);  // a second world was generated
+    EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
+    EXPECT_EQ(g_pUniverse, nullptr);
+    EXPECT_EQ(g_ppShipInfo, nullptr);
 }
 
 // The player's road through the slots: LOAD GAME from the main menu finds slot 3 empty; a new
@@ -327,42 +301,37 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
     EXPECT_EQ(m_timeline, "MSBMGIGSGBGIGSGIGSGBGIG") << m_timeline;
 }
 
+// Which of the six title pictures is on screen, or -1: the solid letter cells are compared, whose
+// colours differ between the pictures.
+int TitleShown()
+{
+    for (int k = 0; k < FIXED_PICTURES; k++) {
+        Surface *pPicture = g_ppFixed[k];
+        int x0 = g_screenCentre.m_x - pPicture->m_nWidth / 2;
+        bool bSame = true;
+        for (int i = 0; i < pPicture->m_nWidth * pPicture->m_nHeight && bSame; i++) {
+            Cell cell = pPicture->m_pCells[i];
+            if ((cell.m_attr >> 4) != (cell.m_attr & 0x0F) && cell.m_ch == 0xDB)
+                bSame = HeadlessCellAt(x0 + i % pPicture->m_nWidth, i / pPicture->m_nWidth).m_attr == cell.m_attr;
+        }
+        if (bSame)
+            return k;
+    }
+    return -1;
+}
+
 TEST_F(MainFlow, TheTitleFollowsThePointersRow)
 {
     std::vector<int> shown;
-    int row = 0;
-    s_onFrame = [&](int) {
-        if (ScreenKind() != 'M' || !Ready('M'))
-            return;
-        if (row == 0) {  // first put the pointer on row 0
-            HeadlessMoveMouse(79, row++);
-            return;
-        }
-        // Which of the six pictures is on screen: compare the solid letter cells, whose colours
-        // differ between the pictures.
-        for (int k = 0; k < FIXED_PICTURES; k++) {
-            Surface *pPicture = g_ppFixed[k];
-            int x0 = g_screenCentre.m_x - pPicture->m_nWidth / 2;
-            bool bSame = true;
-            for (int i = 0; i < pPicture->m_nWidth * pPicture->m_nHeight && bSame; i++) {
-                Cell cell = pPicture->m_pCells[i];
-                if ((cell.m_attr >> 4) != (cell.m_attr & 0x0F) && cell.m_ch == 0xDB)
-                    bSame = HeadlessCellAt(x0 + i % pPicture->m_nWidth, i / pPicture->m_nWidth).m_attr == cell.m_attr;
-            }
-            if (bSame) {
-                shown.push_back(k);
-                break;
-            }
-        }
-        if (row <= 9)
-            HeadlessMoveMouse(79, row++);
-        else
-            ClickAndWait("QUIT GAME", 'M');
-    };
-    EXPECT_EQ(RunProgram(), 0);
+    std::vector<Step> steps = {{'M', [] { HeadlessMoveMouse(79, 0); }}};
+    for (int row = 1; row <= 10; row++)  // the picture for the row before, then on to the next
+        steps.push_back({'M', [&, row] {
+                             shown.push_back(TitleShown());
+                             row < 10 ? HeadlessMoveMouse(79, row) : ClickLabel("QUIT GAME");
+                         }});
+    Play(steps);
     // Rows 0 to 9 of a ten-row title: the plain title, the five variants down the rows, the plain again.
-    std::vector<int> expected = {0, 0, 1, 2, 2, 3, 4, 4, 5, 0};
-    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown, (std::vector<int>{0, 0, 1, 2, 2, 3, 4, 4, 5, 0}));
 }
 
 TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
@@ -398,27 +367,6 @@ TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
         else
             EXPECT_EQ(gap, 16u) << "frame " << i;
     }
-}
-
-// NEW GAME tells the story while the galaxy is made; a key once it is there starts the game with
-// that galaxy, made once. (The other tests skip the story at once: the game then makes one.)
-TEST_F(MainFlow, NewGameTellsTheStoryAndPlaysTheGalaxyItMade)
-{
-    int clickIds = -1, introIds = -1;
-    bool bTyped = false;
-    Play({{'M', [&] { clickIds = g_nextObjectId, ClickLabel("NEW GAME"); }},
-          {'?', [] { HeadlessPressKey(' '); }, [&] {  // the galaxy is there, the game not yet started
-               bTyped |= Shows("THE FUTURE");
-               introIds = g_nextObjectId;
-               return g_pUniverse == nullptr && introIds != clickIds;
-           }},
-          {'G', [&] {
-               EXPECT_EQ(g_gameState, GAME_STATE_PLAYING);
-               EXPECT_EQ(g_nextObjectId, introIds);  // and no second one made
-               HeadlessPressKey(27);
-           }},
-          {'I', [] { ClickLabel("QUIT GAME"); }}});
-    EXPECT_TRUE(bTyped);
 }
 
 }  // namespace

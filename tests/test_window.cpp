@@ -1,18 +1,10 @@
 // Scroll views, buttons and the game screen's layout.
-#include <gtest/gtest.h>
-
 #include <array>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "game/core/console.h"
-#include "game/core/evqueue.h"
-#include "game/core/evutils.h"
-#include "game/core/messagelog.h"
 #include "game/ui/uiutils.h"
-#include "game/ui/window.h"
-#include "platform/headless.h"
 #include "ui_harness.h"
 
 namespace {
@@ -250,9 +242,13 @@ TEST(Buttons, APressAndReleaseClicksOnceMovingOffCancelsAndAStickyItemTogglesAtT
     EXPECT_EQ(s_clicks, 2);
 }
 
-TEST(GameScreen, TheBarsAndTheViewsAreLaidOutFromTheScreenSizeAndALargerLogIsWider)
+TEST(GameScreen, TheBarsAndTheViewsAreLaidOutFromTheScreenSizeALargerLogIsWiderAndTheKeypadScrolls)
 {
     const char *const pLong = "A message long enough to need more than thirty columns of the log";
+    // The keypad scrolls the map as the arrows do: a key and the scroll its press makes.
+    const struct { uint32_t key; int dx, dy; } keys[] = {
+        {PLATFORM_VK_RIGHT, 1, 0}, {PLATFORM_VK_NUMPAD6, 1, 0}, {PLATFORM_VK_NUMPAD2, 0, 1},
+        {PLATFORM_VK_DOWN, 0, 1},  {PLATFORM_VK_NUMPAD4, -1, 0}, {PLATFORM_VK_NUMPAD8, 0, -1}};
     for (int large = 0; large < 2; large++) {
         int w = large ? 120 : 80, h = large ? 60 : 50;
         UiHarness ui(w, h);
@@ -273,29 +269,19 @@ TEST(GameScreen, TheBarsAndTheViewsAreLaidOutFromTheScreenSizeAndALargerLogIsWid
         // The whole message on one row of the 70-column log, below the blank row and the welcome.
         EXPECT_EQ(HeadlessFindText(pLong, &x, &y), large);
         EXPECT_TRUE(!large || std::make_pair(x, y) == std::make_pair(20, 57)) << x << "," << y;
+        for (const auto &k : keys) {
+            if (large)
+                break;  // the map fits across the larger view
+            int sx = g_pMainView->m_nScrollX, sy = g_pMainView->m_nScrollY;
+            HeadlessPressKey(k.key);
+            UpdateWindowManager(&g_eventQueue);  // the key goes down
+            UpdateWindowManager(&g_eventQueue);  // and up
+            EXPECT_EQ(std::make_pair(g_pMainView->m_nScrollX - sx, g_pMainView->m_nScrollY - sy), std::make_pair(k.dx, k.dy))
+                << k.key;
+        }
         ui.Shutdown();
         DestroySurface(&pMap);
     }
-}
-
-TEST(GameScreen, TheKeypadScrollsTheMapAsTheArrowsDo)
-{
-    UiHarness ui;
-    Surface *pMap = MarkedContent(100, 80);
-    ui.BuildMainScreen(pMap);
-    const struct { uint32_t key; int dx, dy; } keys[] = {
-        {PLATFORM_VK_RIGHT, 1, 0}, {PLATFORM_VK_NUMPAD6, 1, 0}, {PLATFORM_VK_NUMPAD2, 0, 1},
-        {PLATFORM_VK_DOWN, 0, 1},  {PLATFORM_VK_NUMPAD4, -1, 0}, {PLATFORM_VK_NUMPAD8, 0, -1}};
-    for (const auto &k : keys) {
-        int x = g_pMainView->m_nScrollX, y = g_pMainView->m_nScrollY;
-        HeadlessPressKey(k.key);
-        UpdateWindowManager(&g_eventQueue);  // the key goes down
-        UpdateWindowManager(&g_eventQueue);  // and up
-        EXPECT_EQ(std::make_pair(g_pMainView->m_nScrollX - x, g_pMainView->m_nScrollY - y), std::make_pair(k.dx, k.dy))
-            << k.key;
-    }
-    ui.Shutdown();
-    DestroySurface(&pMap);
 }
 
 }  // namespace
