@@ -422,8 +422,8 @@ static int AICompanyDefences(const Universe *pUniverse, const Company *pCompany)
 // lead in defence that counted them would be kept up by DEFENSE itself: the company would never
 // arm, colonise or leave the mode again (nothing else can end it once it has lasted two turns).
 // The lead therefore counts without the defences the company holds, and a company in DEFENSE that
-// leads in nothing goes back to IDLE. Defences lost in battle still count, so losing them is a
-// reason to build them again.
+// leads in nothing goes back to IDLE. Defences lost in battle or with their planet stay in the
+// score and so count towards the lead.
 void AIUpdateCompanyMode(Universe *pUniverse, Company *pCompany)
 {
     V_ASSERT(pCompany);
