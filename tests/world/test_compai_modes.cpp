@@ -23,7 +23,6 @@ TEST_F(AIModes, DefenceLeadsLeaveOutTheCompanysOwnDefences)
         int state, last, expectState, expectLast;
     } cases[] = {
         // the player holds 1 colony, 3 ships and 2 structures; the rival 1 colony and no ship
-        {3, false, {V_TYPE_HARVESTER_ENERGY}, COMPANY_AI_IDLE, COMPANY_AI_IDLE, COMPANY_AI_DEFENSE, COMPANY_AI_IDLE},
         {3, true, {V_TYPE_SAT_FAST}, COMPANY_AI_IDLE, COMPANY_AI_IDLE, COMPANY_AI_DEFENSE, COMPANY_AI_IDLE},
         {5, false, {V_TYPE_SAT_FAST, V_TYPE_SAT_HEAVY, V_TYPE_SAT_VAVUVUR}, COMPANY_AI_DEFENSE, COMPANY_AI_DEFENSE,
          COMPANY_AI_IDLE, COMPANY_AI_DEFENSE},
