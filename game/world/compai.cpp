@@ -401,6 +401,29 @@ void AIColonisationMove(Fleet *pFleet)
 // ---------------------------------------------------------------------------------------------
 // The steps
 
+// The satellites and cannons standing on the company's planets.
+static int AICompanyDefences(const Universe *pUniverse, const Company *pCompany)
+{
+    int count = 0;
+    for (int s = 0; pUniverse && s < pUniverse->m_cSystem; s++) {
+        const System *pSystem = pUniverse->m_ppSystem[s];
+        for (int i = 0; i < pSystem->m_cPlanet; i++) {
+            const Planet *pPlanet = pSystem->m_ppPlanet[i];
+            for (int k = 0; pPlanet->m_pOwner == pCompany && k < pPlanet->m_cStructure; k++) {
+                int type = pPlanet->m_ppStructure[k]->m_eType;
+                count += type >= V_TYPE_SAT_FAST && type <= V_TYPE_SAT_VAVUVUR;
+            }
+        }
+    }
+    return count;
+}
+
+// DEFENSE builds nothing but defences, and every one completed adds to the defence score, so a
+// lead in defence that counted them would be kept up by DEFENSE itself: the company would never
+// arm, colonise or leave the mode again (nothing else can end it once it has lasted two turns).
+// The lead therefore counts without the defences the company holds, and a company in DEFENSE that
+// leads in nothing goes back to IDLE. Defences lost in battle or with their planet stay in the
+// score and so count towards the lead.
 void AIUpdateCompanyMode(Universe *pUniverse, Company *pCompany)
 {
     V_ASSERT(pCompany);
@@ -413,18 +436,22 @@ void AIUpdateCompanyMode(Universe *pUniverse, Company *pCompany)
         maxOffense = pOther->m_offenseScore > maxOffense ? pOther->m_offenseScore : maxOffense;
         maxDefense = pOther->m_defenseScore > maxDefense ? pOther->m_defenseScore : maxDefense;
     }
+    int defense = pCompany->m_defenseScore - AICompanyDefences(pUniverse, pCompany);
     if (pCompany->m_cColony > maxColony) {
         AITrace("Company: State change to COLONIZE.");
         AISetCompanyState(pCompany, COMPANY_AI_COLONIZE);
     } else if (pCompany->m_offenseScore > maxOffense) {
         AITrace("Company: State change to OFFENSE.");
         AISetCompanyState(pCompany, COMPANY_AI_OFFENSE);
-    } else if (pCompany->m_defenseScore > maxDefense) {
+    } else if (defense > maxDefense) {
         AITrace("Company: State change to DEFENSE.");
         AISetCompanyState(pCompany, COMPANY_AI_DEFENSE);
     } else if (pCompany->m_aiLastState == COMPANY_AI_IDLE) {
         AITrace("Company: Reverted mode.");
         AIRevertCompanyState(pCompany);
+    } else if (pCompany->m_aiState == COMPANY_AI_DEFENSE) {
+        AITrace("Company: Reverted mode.");
+        AISetCompanyState(pCompany, COMPANY_AI_IDLE);
     } else {
         AITrace("Company: No mode change.");
     }

@@ -25,6 +25,8 @@ enum {
 void AITurn(Universe *pUniverse, Company *pCompany);
 // AITurn for every computer company, in company order; the player's company is never run.
 void AIPlayComputerCompanies(Universe *pUniverse);
+// The company's mode by its leads over every other company. A lead in defence leaves out the
+// satellites and cannons the company holds, and DEFENSE without that lead goes back to IDLE.
 void AIUpdateCompanyMode(Universe *pUniverse, Company *pCompany);
 void AIRunPlanet(Planet *pPlanet);
 void AIRunFleet(Fleet *pFleet);   // a fleet with at least one ship
