@@ -23,30 +23,44 @@ protected:
 };
 
 // Comparisons are strict: a tie leaves the mode to the revert rule, which only acts when the
-// last mode was IDLE.
-TEST_F(AI, TheModeRuleNeedsAStrictLeadAndRevertsOnlyFromIdle)
+// last mode was IDLE. The satellites and cannons a company holds do not count towards its lead in
+// defence, so DEFENSE cannot keep itself up, and DEFENSE that leads in nothing goes back to IDLE.
+TEST_F(AI, TheModeRuleNeedsAStrictLeadAndRevertsOnlyFromIdleOrDefense)
 {
     struct Case {
         int colonies, offense, defense, state, last, expectState, expectLast;
+        std::vector<int> built;   // standing on the rival's planet, or the player's when onPlayer
+        bool onPlayer;
     } cases[] = {
-        // the rival holds 1 colony, 3 ships and 2 structures
-        {2, 0, 0, COMPANY_AI_IDLE, COMPANY_AI_IDLE, COMPANY_AI_COLONIZE, COMPANY_AI_IDLE},
-        {1, 9, 9, COMPANY_AI_DEFENSE, COMPANY_AI_IDLE, COMPANY_AI_OFFENSE, COMPANY_AI_DEFENSE},
-        {1, 3, 3, COMPANY_AI_IDLE, COMPANY_AI_IDLE, COMPANY_AI_DEFENSE, COMPANY_AI_IDLE},
-        {1, 3, 2, COMPANY_AI_COLONIZE, COMPANY_AI_IDLE, COMPANY_AI_IDLE, COMPANY_AI_IDLE},
-        {0, 2, 1, COMPANY_AI_OFFENSE, COMPANY_AI_COLONIZE, COMPANY_AI_OFFENSE, COMPANY_AI_COLONIZE},
+        // the player holds 1 colony, 3 ships and 2 structures
+        {2, 0, 0, COMPANY_AI_IDLE, COMPANY_AI_IDLE, COMPANY_AI_COLONIZE, COMPANY_AI_IDLE, {}, false},
+        {1, 9, 9, COMPANY_AI_DEFENSE, COMPANY_AI_IDLE, COMPANY_AI_OFFENSE, COMPANY_AI_DEFENSE, {}, false},
+        {1, 3, 3, COMPANY_AI_IDLE, COMPANY_AI_IDLE, COMPANY_AI_DEFENSE, COMPANY_AI_IDLE, {V_TYPE_SAT_FAST}, true},
+        {1, 3, 2, COMPANY_AI_COLONIZE, COMPANY_AI_IDLE, COMPANY_AI_IDLE, COMPANY_AI_IDLE, {}, false},
+        {0, 2, 1, COMPANY_AI_OFFENSE, COMPANY_AI_COLONIZE, COMPANY_AI_OFFENSE, COMPANY_AI_COLONIZE, {}, false},
+        {1, 0, 5, COMPANY_AI_DEFENSE, COMPANY_AI_DEFENSE, COMPANY_AI_IDLE, COMPANY_AI_DEFENSE,
+         {V_TYPE_SAT_FAST, V_TYPE_SAT_HEAVY, V_TYPE_SAT_VAVUVUR}, false},
+        {1, 0, 6, COMPANY_AI_DEFENSE, COMPANY_AI_DEFENSE, COMPANY_AI_DEFENSE, COMPANY_AI_DEFENSE,
+         {V_TYPE_SAT_ATOMIC, V_TYPE_SAT_LASER, V_TYPE_SHIPYARD}, false},
+        {1, 0, 1, COMPANY_AI_DEFENSE, COMPANY_AI_OFFENSE, COMPANY_AI_IDLE, COMPANY_AI_DEFENSE, {}, false},
     };
     Player()->m_offenseScore = 3;
     Player()->m_defenseScore = 2;
     for (const Case &c : cases) {
+        Planet *pAt = PlanetAt(0, c.onPlayer ? 0 : 3);
+        int first = pAt->m_cStructure;
+        for (int type : c.built)
+            StructureCreate(&pAt->m_ppStructure[pAt->m_cStructure++], pAt, type);
         Rival()->m_cColony = c.colonies;
         Rival()->m_offenseScore = c.offense;
         Rival()->m_defenseScore = c.defense;
         Rival()->m_aiState = c.state;
         Rival()->m_aiLastState = c.last;
         AIUpdateCompanyMode(g_pUniverse, Rival());
-        EXPECT_EQ(Rival()->m_aiState, c.expectState) << c.colonies << " colonies";
-        EXPECT_EQ(Rival()->m_aiLastState, c.expectLast) << c.colonies << " colonies";
+        EXPECT_EQ(Rival()->m_aiState, c.expectState) << c.colonies << " colonies, " << c.defense << " structures";
+        EXPECT_EQ(Rival()->m_aiLastState, c.expectLast) << c.colonies << " colonies, " << c.defense << " structures";
+        while (pAt->m_cStructure > first)
+            StructureDestroy(&pAt->m_ppStructure[--pAt->m_cStructure]);
     }
 }
 
