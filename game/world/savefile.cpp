@@ -1431,7 +1431,7 @@ void ReadUniverseSection(Reader &r)
     if (pUniverse->m_pSurface->m_nWidth != pUniverse->m_size.m_x ||
         pUniverse->m_pSurface->m_nHeight != pUniverse->m_size.m_y)
         Fail(r, "the galaxy map is not the galaxy's size");
-    pUniverse->m_iTurn = ReadIntIn(r, 0, INT_MAX, "the turn");
+    pUniverse->m_iTurn = ReadIntIn(r, 0, SAVE_TURN_MAX, "the turn");
 }
 
 /* The finished world holds every object once. */
@@ -1676,7 +1676,7 @@ SlotInfo GetSlotInfo(const char *pFileName)
         begin--;
     int turn = 0;
     auto result = std::from_chars(tail + begin, tail + end, turn);
-    if (begin == end || result.ec != std::errc() || result.ptr != tail + end || turn < 0)
+    if (begin == end || result.ec != std::errc() || result.ptr != tail + end || turn < 0 || turn > SAVE_TURN_MAX)
         return info;
     info.m_eState = SLOT_SAVED;
     info.m_iTurn = turn;

@@ -226,6 +226,8 @@ TEST_F(SaveFile, ASlotHoldingNoSaveIsRefusedAndSaysWhy)
     std::ofstream(m_slot, std::ios::binary) << noise;
     ExpectRefusedIntact(m_slot, "line 1:", "noise");
     EXPECT_EQ(GetSlotInfo(m_slot.c_str()).m_eState, SLOT_UNREADABLE);
+    std::ofstream(m_slot, std::ios::trunc) << "noise\n2147483647\n";  // a turn that cannot be shown plus one
+    EXPECT_EQ(GetSlotInfo(m_slot.c_str()).m_eState, SLOT_UNREADABLE);
 }
 
 // A save that cannot be finished reports why and leaves the old save whole: no folder for the
