@@ -143,6 +143,13 @@ static void ResumeScreen(void)
 {
     if (!s_active)
         return;
+    // Continued in the background (bg, or the shell's kill %1, which continues a stopped job so
+    // that it can die): taking the terminal there would only stop the job again, with the kill
+    // still waiting. The screen stays given back until the job is in the foreground again: fg
+    // continues only a stopped job, so Present looks each frame.
+    pid_t foreground = tcgetpgrp(s_inFd);
+    if (s_suspended && foreground > 0 && foreground != getpgrp())
+        return;
     ShowScreen();
     s_suspended = 0;
     s_repaint = 1;
@@ -455,6 +462,12 @@ static int IsFullScreen(void) { return 0; }
 
 static void Present(const PlatformCell *pCells, int cols, int rows)
 {
+    if (s_active && s_suspended) {
+        sigset_t old;
+        BlockHandledSignals(&old);
+        ResumeScreen();
+        sigprocmask(SIG_SETMASK, &old, nullptr);
+    }
     if (!s_active || s_suspended)
         return;
     if (s_resized) {

@@ -282,6 +282,29 @@ TEST(PlatformTmux, TheProbeDrawsTakesClicksSurvivesShrinkingCtrlZFgAndEnlargingA
                                    "termprobe: clicked", "termprobe: clicked", "termprobe: done"});
 }
 
+// Stopped, a job that bg continues leaves the terminal alone until fg (which sends no signal to a
+// running job) brings it back; stopped again, the shell's kill %1 (a SIGTERM, then a SIGCONT) ends it.
+TEST(PlatformTmux, AStoppedProbeRunsOnInTheBackgroundComesBackWithFgAndDiesOfKill)
+{
+    if (NoTmux())
+        GTEST_SKIP() << "tmux is not installed";
+    TmuxPane pane;
+    ASSERT_TRUE(pane.StartProbe()) << pane.Capture();
+    pane.SendBytes("\x1a");
+    EXPECT_EQ(pane.WaitForExit(), 128 + SIGTSTP) << pane.Capture();
+    pane.SendBytes("bg; sleep 1; jobs\r");
+    ASSERT_TRUE(WaitFor([&] { return pane.Shows("Running"); })) << pane.Capture();
+    EXPECT_EQ(pane.Display(MODES), "0 1 0 0 0 1");
+    pane.SendBytes("fg\r");
+    ASSERT_TRUE(WaitFor([&] { return pane.Display(MODES) == "1 0 1 1 1 0" && pane.Shows("Click me"); })) << pane.Capture();
+    pane.SendBytes("\x1a");
+    ASSERT_TRUE(WaitFor([&] { return pane.Display(MODES) == "0 1 0 0 0 1"; })) << pane.Capture();
+    pane.SendBytes("kill %1\r");
+    int pid = atoi(pane.Note("pid").c_str());
+    EXPECT_TRUE(pid > 0 && WaitFor([&] { return kill(pid, 0) != 0; })) << pane.Capture();
+    pane.ExpectSane();
+}
+
 TEST(PlatformTmux, SigtermExitAssertionAndFaultLeaveTheTerminalSane)
 {
     if (NoTmux())

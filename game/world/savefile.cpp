@@ -527,13 +527,16 @@ int WriteUniverse(const Universe *pUniverse, std::string *pText, char *pWhy, siz
 }
 
 // A save killed between mkstemp and rename leaves its new file behind, named after the slot with
-// six more characters; the next good save of the slot clears them away.
+// this mark and six more characters; the next good save of the slot clears them away. The mark
+// keeps the player's own copies beside the slot ("vostrel_0.sauce.backup") out of reach.
+static const char TEMP_MARK[] = ".saving.";
+
 static void RemoveStaleTemps(const std::string &dirName, const char *pBaseName)
 {
     DIR *pDir = opendir(dirName.c_str());
     if (!pDir)
         return;
-    std::string prefix = std::string(pBaseName) + ".";
+    std::string prefix = std::string(pBaseName) + TEMP_MARK;
     while (const struct dirent *pEntry = readdir(pDir)) {
         const char *pName = pEntry->d_name;
         if (strncmp(pName, prefix.c_str(), prefix.size()) != 0 || strlen(pName) != prefix.size() + 6)
@@ -556,7 +559,7 @@ int SaveUniverse(const char *pFileName, const Universe *pUniverse, char *pWhy, s
     if (WriteUniverse(pUniverse, &text, pWhy, whySize) != 0)
         return 1;
 
-    std::string tempName = std::string(pFileName) + ".XXXXXX";
+    std::string tempName = std::string(pFileName) + TEMP_MARK + "XXXXXX";
     int fd = mkstemp(tempName.data());
     if (fd < 0) {
         SetWhy(pWhy, whySize, "cannot create a file beside %s: %s", pFileName, strerror(errno));
@@ -1428,7 +1431,7 @@ void ReadUniverseSection(Reader &r)
     if (pUniverse->m_pSurface->m_nWidth != pUniverse->m_size.m_x ||
         pUniverse->m_pSurface->m_nHeight != pUniverse->m_size.m_y)
         Fail(r, "the galaxy map is not the galaxy's size");
-    pUniverse->m_iTurn = ReadIntIn(r, 0, INT_MAX, "the turn");
+    pUniverse->m_iTurn = ReadIntIn(r, 0, SAVE_TURN_MAX, "the turn");
 }
 
 /* The finished world holds every object once. */
@@ -1673,7 +1676,7 @@ SlotInfo GetSlotInfo(const char *pFileName)
         begin--;
     int turn = 0;
     auto result = std::from_chars(tail + begin, tail + end, turn);
-    if (begin == end || result.ec != std::errc() || result.ptr != tail + end || turn < 0)
+    if (begin == end || result.ec != std::errc() || result.ptr != tail + end || turn < 0 || turn > SAVE_TURN_MAX)
         return info;
     info.m_eState = SLOT_SAVED;
     info.m_iTurn = turn;

@@ -22,6 +22,7 @@ enum {
     SAVE_ERROR_MAX = 200,           // room for the reason a save or load failed
     SAVE_LINE_MAX = 512,            // the longest line the reader takes
     SAVE_MAP_MAX = 1000,            // the largest map side a file may describe
+    SAVE_TURN_MAX = 1000000000,     // the last turn a file may hold: it is shown plus one, and played on
 };
 
 // LoadUniverse's results besides 0 and 1 (a file that cannot be read or is damaged).

@@ -226,6 +226,8 @@ TEST_F(SaveFile, ASlotHoldingNoSaveIsRefusedAndSaysWhy)
     std::ofstream(m_slot, std::ios::binary) << noise;
     ExpectRefusedIntact(m_slot, "line 1:", "noise");
     EXPECT_EQ(GetSlotInfo(m_slot.c_str()).m_eState, SLOT_UNREADABLE);
+    std::ofstream(m_slot, std::ios::trunc) << "noise\n2147483647\n";  // a turn that cannot be shown plus one
+    EXPECT_EQ(GetSlotInfo(m_slot.c_str()).m_eState, SLOT_UNREADABLE);
 }
 
 // A save that cannot be finished reports why and leaves the old save whole: no folder for the
@@ -304,15 +306,15 @@ TEST_F(SaveFile, ASaveKilledAtAnyPointLeavesASlotThatLoads)
 
     // The next good save clears what the killed ones left beside the slot, and no more; its mode
     // follows the player's umask.
-    std::ofstream(m_slot + ".Ab12Zz") << "left by a killed save";
-    std::ofstream(m_slot + ".keep") << "not the game's";
+    std::ofstream(m_slot + ".saving.Ab12Zz") << "left by a killed save";
+    std::ofstream(m_slot + ".backup") << "not the game's";
     mode_t mask = umask(027);
     ASSERT_EQ(SaveUniverse(m_slot.c_str(), g_pUniverse, why, sizeof why), 0) << why;
     umask(mask);
     std::set<std::string> names;
     for (const auto &entry : fs::directory_iterator(m_dir))
         names.insert(entry.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"timing", "vostrel_2.sauce", "vostrel_2.sauce.keep"}));
+    EXPECT_EQ(names, (std::set<std::string>{"timing", "vostrel_2.sauce", "vostrel_2.sauce.backup"}));
     EXPECT_EQ(fs::status(m_slot).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
