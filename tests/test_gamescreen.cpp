@@ -159,6 +159,12 @@ TEST_F(MapDrags, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrA
     GameScreenUpdate();
     ASSERT_EQ(MessageCount(), before + 1);
     EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pHold->m_iId) + " is on its way to " + PlanetAt(0, 1)->m_pName + ".");
+    Press(1, 1);
+    Press(40, 40);  // onto the rival's fleet: an attack, not a merge
+    Release();
+    GameScreenUpdate();
+    GameScreenUpdate();
+    EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pHold->m_iId) + " is on its way to attack fleet " + std::to_string(pRival->m_iId) + ".");
 }
 
 TEST_F(MapDrags, OverSpaceTheLineIsLengthenedAndEveryFrameOfTheDragGivesTheOrderAgain)

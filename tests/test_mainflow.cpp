@@ -265,7 +265,7 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
         {'S', [&] { ClickAndWait(" LOAD ", 'S'); }},
         {'B', [&] { EXPECT_TRUE(Shows("Save Slot 3 is empty.")); ClickAndWait(" OK ", 'B'); }},
         {'M', [&] { EXPECT_EQ(g_gameState, GAME_STATE_LOADING); ClickAndWait("NEW GAME", 'M'); }},
-        {'G', [&] { HeadlessPressKey(27); }},
+        {'G', [&] { g_pUniverse->m_iTurn = 59; HeadlessPressKey(27); }},
         {'I', [&] { ClickAndWait("SAVE GAME", 'I'); }},
         {'S', [&] { ClickAndWait(" SAVE ", 'S'); }},
         {'B', [&] {
@@ -278,7 +278,7 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
          }},
         {'G', [&] { pBefore = g_pUniverse; HeadlessPressKey(27); }},
         {'I', [&] { ClickAndWait("LOAD GAME", 'I'); }},
-        {'S', [&] { EXPECT_TRUE(Shows("Turn 1,")); ClickAndWait(" LOAD ", 'S'); }},
+        {'S', [&] { EXPECT_TRUE(Shows("  Turn 60 ")) << HeadlessScreenText(); ClickAndWait(" LOAD ", 'S'); }},
         {'G', [&] {
              std::string text;
              char why[SAVE_ERROR_MAX];

@@ -58,12 +58,15 @@ const char HELP_RESULTS[] =
     "You have made it through at least one battle.  You should see your units under your name, and what their "
     "remaining health is.  Also, you can see the destruction you caused your enemy under the other name.";
 
-void ShowHelpOnce(uint8_t bit, const char *pText)
+// True when the box was shown: a screen that guards its first second starts the guard again then,
+// so that a double click on the box's OK does not land on the screen behind it.
+bool ShowHelpOnce(uint8_t bit, const char *pText)
 {
     if (g_battleHelpShown & bit)
-        return;
+        return false;
     MessageBox(pText);
     g_battleHelpShown |= bit;
+    return true;
 }
 
 Surface *BlankSurface(int width, int height)
@@ -390,8 +393,8 @@ BattleUnit *ChooseBlockTargetScreen(List *pEnemyAttack)
             }
         }
         FinishPass(deadline);
-        if (bFirst)
-            ShowHelpOnce(BATTLE_HELP_TARGETS, HELP_TARGETS);
+        if (bFirst && ShowHelpOnce(BATTLE_HELP_TARGETS, HELP_TARGETS))
+            guards = MakeGuards(BATTLE_START_GUARD_MS);
     }
     GiveBackScreen(layout);
     DestroySurface(&pDialog);
@@ -444,8 +447,8 @@ void ResultsScreen(List *pAttack1, List *pRest1, List *pAttack2, List *pRest2)
         if (TakeClick(&guards, &click) && (click.pSurface == pLeft || click.pSurface == pRight))
             bDone = click.y == click.pSurface->m_nHeight - 1;
         FinishPass(deadline);
-        if (bFirst)
-            ShowHelpOnce(BATTLE_HELP_RESULTS, HELP_RESULTS);
+        if (bFirst && ShowHelpOnce(BATTLE_HELP_RESULTS, HELP_RESULTS))
+            guards = MakeGuards(BATTLE_START_GUARD_MS);
     }
     GiveBackScreen(layout);
     DestroySurface(&pLeft);

@@ -633,8 +633,10 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
         else if (pGate && pGate != g_pDragGate && (!g_pDragPlanet || pGate->m_pPair))
             NoteOrder(FleetMoveToGate(pReceiver, pGate), "Fleet %d is on its way to the warp gate.", pReceiver->m_iId);
         else if (pFleet && pFleet != g_pDragFleet)
-            NoteOrder(FleetMoveToFleet(pReceiver, pFleet), "Fleet %d is on its way to join fleet %d.", pReceiver->m_iId,
-                      pFleet->m_iId);
+            NoteOrder(FleetMoveToFleet(pReceiver, pFleet),
+                      pFleet->m_pOwner == pReceiver->m_pOwner ? "Fleet %d is on its way to join fleet %d."
+                                                              : "Fleet %d is on its way to attack fleet %d.",
+                      pReceiver->m_iId, pFleet->m_iId);
     };
 
     for (int i = 0; i < pSystem->m_cPlanet; i++) {

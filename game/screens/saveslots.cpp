@@ -51,8 +51,9 @@ static void DescribeSlot(int slot, char *pText, size_t size)
         struct tm local;
         if (localtime_r(&info.m_savedAt, &local))
             strftime(when, sizeof when, "%d %b %H:%M", &local);
-        // The turn the player was on, as the side panel showed it: the turns played, plus one.
-        snprintf(pText + length, size - (size_t)length, "  Turn %d, %s", info.m_iTurn + 1, when);
+        // The turn the player was on, as the side panel showed it: the turns played, plus one. The
+        // date has its own line: both on one would not fit the list's width from turn 10 on.
+        snprintf(pText + length, size - (size_t)length, "  Turn %d\n  %s", info.m_iTurn + 1, when);
     }
 }
 
