@@ -502,11 +502,22 @@ static uint32_t Milliseconds(void)
     return (uint32_t)ms;
 }
 
+// The terminal hung up (its window closed) and the hangup did not end the program: it was
+// ignored, as under nohup. With nothing left to draw on or read from, the game ends as the
+// hangup would have ended it, instead of running on for ever.
+[[noreturn]] static void TerminalGone(void)
+{
+    RestoreTerminal(false);
+    _exit(128 + SIGHUP);
+}
+
 // Nonzero while bytes wait in the terminal.
 static bool TerminalHasInput(void)
 {
     struct pollfd pfd = {s_inFd, POLLIN, 0};
-    return poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN);
+    if (poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLHUP))
+        TerminalGone();
+    return pfd.revents & POLLIN;
 }
 
 static int ReadInput(PlatformInputRecord *pRecord)
@@ -525,6 +536,8 @@ static int ReadInput(PlatformInputRecord *pRecord)
         ssize_t n = read(s_inFd, buf, sizeof buf);
         if (n > 0)
             TerminalInputFeed(&s_parser, buf, (size_t)n, now);
+        else if (n == 0 || errno == EIO)  // a terminal that waits for a byte has none to give
+            TerminalGone();
         more = TerminalHasInput();
     }
     // An ESC is the Escape key only once the terminal has nothing more to give: while bytes wait

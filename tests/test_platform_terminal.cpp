@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -222,6 +223,30 @@ TEST_F(PlatformTerminal, AFloodOfMotionReportsInventsNoKeysAndLeavesNoBacklog)
     }
     ASSERT_TRUE(started || Go());
     EXPECT_EQ(Finish(pid), "keys 0, few 1, last 79,49\n");
+}
+
+// The terminal's window closed while hangups are ignored (nohup): the game ends as a hangup ends
+// it, instead of running on with nothing to draw on.
+TEST_F(PlatformTerminal, AHungUpTerminalEndsTheGameEvenWithHangupsIgnored)
+{
+    pid_t pid = InChild(slave, slave, [&](const PlatformBackend *pTerm) {
+        signal(SIGHUP, SIG_IGN);
+        close(master);  // the test's side alone holds the terminal open
+        const char *pCall = "";
+        if (pTerm->EnterScreen(&pCall) != 0 || !ReadyAndWait())
+            _exit(1);
+        PlatformInputRecord rec;
+        for (int frame = 0; frame < 1000; frame++, usleep(16000))
+            pTerm->ReadInput(&rec);
+        _exit(2);  // still running 16 s after the hangup
+    });
+    ASSERT_TRUE(ChildReady());
+    close(std::exchange(slave, -1));
+    close(std::exchange(master, -1));
+    ASSERT_TRUE(Go());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGHUP) << status;
 }
 
 TEST(TerminalLacks, ATerminalKnownToLackWhatTheGameNeedsIsNamedWithWhatItLacks)
