@@ -79,6 +79,17 @@ TEST(Dialog, ANullPositionCentresTheFrameTheUpdatesResultEndsItAndAFreshEscapeCl
     EXPECT_EQ(RunDialog(d.pDialog), nullptr);
     EXPECT_GT(s_framesLeft, 90);  // closed by the second press at once
     EXPECT_EQ(SurfaceBytes(g_pScreen), d.screenBefore);
+
+    // Enter answers a dialog of one button, as a message box's OK; one of two buttons it leaves be.
+    Dialog *pOne = nullptr;
+    ASSERT_EQ(CreateDialog(&pOne, d.pStyle, d.pBody, nullptr, d.buttons, 1, &s_at, StopAfterFrames), 0);
+    for (Dialog *pDialog : {d.pDialog, pOne}) {
+        s_framesLeft = 100;
+        HeadlessPressKey(PLATFORM_VK_RETURN);
+        EXPECT_EQ(RunDialog(pDialog), pDialog == pOne ? d.buttons[0] : nullptr);
+        EXPECT_EQ(s_framesLeft > 90, pDialog == pOne);
+    }
+    DestroyDialog(&pOne);
 }
 
 // A press released outside the frame is cancelled. A press still held when a dialog ends must not

@@ -94,9 +94,9 @@ static void DrawDialog(Dialog *pDialog, Surface *pFrame)
     BlitSurface(&frameAt, g_pScreen, pFrame, pDialog->m_pTrans);
 }
 
-static bool IsEscapeDown(void)
+static bool IsKeyDown(uint32_t key)
 {
-    return g_inputState.m_nKind == INPUT_KIND_KEY && g_inputState.m_nButtons == KEY_ESCAPE;
+    return g_inputState.m_nKind == INPUT_KIND_KEY && g_inputState.m_nButtons == key;
 }
 
 Button *RunDialog(Dialog *pDialog)
@@ -116,18 +116,24 @@ Button *RunDialog(Dialog *pDialog)
     Coord frameAt = {pDialog->m_x, pDialog->m_y};
     BlitSurface(&frameAt, g_pScreen, pFrame, pDialog->m_pTrans);
 
-    // Escape closes the dialog with no button, as its DONE, CANCEL or EXIT would: a fresh press,
-    // not the one that may have opened it.
-    bool bEscapeReleased = !IsEscapeDown();
+    // Escape closes the dialog with no button, as its DONE, CANCEL or EXIT would, and Enter
+    // answers a dialog of one button (a message box) with that button: each a fresh press, not
+    // the one that may have opened it.
+    bool bEscapeReleased = !IsKeyDown(KEY_ESCAPE);
+    bool bEnterReleased = !IsKeyDown(KEY_RETURN);
     while (result == count) {
         uint32_t deadline = FrameDeadline();
         PollInput();
         if (g_inputState.m_nKind == INPUT_KIND_MOUSE)
             result = HandleDialogMouse(pDialog, pFrame);
-        if (!IsEscapeDown())
+        if (!IsKeyDown(KEY_ESCAPE))
             bEscapeReleased = true;
         else if (bEscapeReleased)
             result = -1;
+        if (!IsKeyDown(KEY_RETURN))
+            bEnterReleased = true;
+        else if (bEnterReleased && count == 1)
+            result = 0;
         if (pDialog->m_pfnUpdate) {
             int chosen = pDialog->m_pfnUpdate(pDialog);
             if (chosen != count)
