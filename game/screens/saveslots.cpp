@@ -20,6 +20,7 @@ enum {
 };
 
 int s_chosen = SAVE_SLOT_NONE;   // kept between openings
+bool s_bShowChosen = false;      // the dialog has just opened: the chosen slot is to be scrolled to
 Button **s_ppItems = nullptr;    // the ten entries while the dialog is open
 Scroller *s_pList = nullptr;
 ListSelection s_selection;
@@ -63,6 +64,19 @@ static int SaveSlotUpdate(Dialog *pDialog)
 {
     if (g_wmViewMode == WM_MODE_NONE && g_pTitleBg)
         TitleScreenAnimation(pDialog);
+    if (s_bShowChosen && s_pList && s_chosen < SAVE_SLOT_COUNT) {
+        // The slot chosen before is brought into view once, so the player sees where SAVE or
+        // LOAD without a click goes.
+        const Sprite *pItem = s_ppItems[s_chosen]->m_pSprite;
+        int below = pItem->m_y + pItem->m_pSurface->m_nHeight - s_pList->m_nScrollY - s_pList->m_pView->m_nHeight;
+        if (below > 0) {
+            ScrollVertical(s_pList, below + 1);
+            RenderScroller(s_pList);
+            Coord at = {1, 1};
+            BlitSurface(&at, pDialog->m_pContent, s_pList->m_pView, nullptr);
+        }
+    }
+    s_bShowChosen = false;
     if (s_pList) {
         Coord pos = {pDialog->m_x, pDialog->m_y};
         HandleListClick(pDialog->m_pContent, &pos, s_pList, s_ppItems, SAVE_SLOT_COUNT, &s_selection.m_bPressed,
@@ -143,6 +157,7 @@ Universe *SaveSlotDialog(Universe *pUniverse)
         ToggleButton(s_ppItems[s_chosen]);
         s_selection.m_iSelected = s_selection.m_iPrevious = s_chosen;
     }
+    s_bShowChosen = true;
     int mode = pUniverse ? LIST_MODE_SAVE : LIST_MODE_LOAD;
     int result = RunListDialog(s_ppItems, SAVE_SLOT_COUNT, &s_pList, mode, SaveSlotUpdate);
     Universe *pLoaded = nullptr;
