@@ -150,7 +150,7 @@ TEST_F(BattleScreen, ACancelledBlockChoiceClearsTheTargetAndAsksAgain)
 TEST_F(BattleScreen, ABattlePlayedFromADragToTheResultsAndVictory)
 {
     g_battleHelpShown = 0;
-    motion_test::AddShip(PlanetAt(0, 3)->m_pFleet, V_TYPE_SHIP_FAST);
+    AddShip(PlanetAt(0, 3)->m_pFleet, V_TYPE_SHIP_FAST);
     Fleet *pFleet = SpaceFleet(0, 0, Coord{1, 37}, {V_TYPE_MOTHERSHIP_SIEGE, V_TYPE_MOTHERSHIP_SIEGE, V_TYPE_SHIP_LASER});
     PlanetAt(0, 3)->m_bFlags = PLANET_KNOWN;
     EnterSystem(0);
@@ -161,11 +161,7 @@ TEST_F(BattleScreen, ABattlePlayedFromADragToTheResultsAndVictory)
     HeadlessDrag(1, 32, 1, 36);
     RunScript();
     ASSERT_EQ(pFleet->m_pTargetPlanet, PlanetAt(0, 3));
-    for (int turn = 0; turn < 5 && pFleet->m_eState != FLEET_ENCOUNTER; turn++) {
-        ClickLabel(" End Turn ");
-        RunScript();
-    }
-    ASSERT_EQ(pFleet->m_eState, FLEET_ENCOUNTER);
+    ASSERT_TRUE(EndTurnsUntil([&] { return pFleet->m_eState == FLEET_ENCOUNTER; }, 5)) << pFleet->m_eState;
     int frames = HeadlessFrameCount();
     ClickLabel(" End Turn ");
     // Select Attackers: the help, then both Sieges, then OK.

@@ -9,9 +9,7 @@
 namespace screens_test {
 namespace {
 
-using motion_test::AddShip;
 using Maps = ScreenWorld;
-using MapDrags = ScreenWorld;
 
 TEST_F(Maps, AGalaxyClickSelectsTheSystemUnderItAndWarpLinesLeaveOnlyTheSelectedOne)
 {
@@ -124,7 +122,7 @@ TEST_F(Maps, TheHoldOfThePlayersPlanetIsListedAgainWhenItsShipsChange)
     EXPECT_EQ(g_pInfoView, nullptr);
 }
 
-TEST_F(MapDrags, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrANewPress)
+TEST_F(Maps, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrANewPress)
 {
     EnterSystem(0);
     PlanetAt(0, 1)->m_bFlags = PLANET_KNOWN;
@@ -167,7 +165,7 @@ TEST_F(MapDrags, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrA
     EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pHold->m_iId) + " is on its way to attack fleet " + std::to_string(pRival->m_iId) + ".");
 }
 
-TEST_F(MapDrags, OverSpaceTheLineIsLengthenedAndEveryFrameOfTheDragGivesTheOrderAgain)
+TEST_F(Maps, OverSpaceTheLineIsLengthenedEveryFrameOfTheDragGivesTheOrderAgainAndAFleetLeavingPlayEndsIt)
 {
     EnterSystem(0);
     Fleet *pFleet = SpaceFleet(0, 0, Coord{30, 30}, {V_TYPE_SHIP_DRONE});
@@ -205,11 +203,24 @@ TEST_F(MapDrags, OverSpaceTheLineIsLengthenedAndEveryFrameOfTheDragGivesTheOrder
     Press(82, 12);
     Press(60, 60);
     EXPECT_EQ(pArrived->m_pTargetPlanet, PlanetAt(0, 2));
+    Release();
+    GameScreenUpdate();
+
+    // A fleet leaving play mid-drag takes its selection and the drag with it; the drag goes on.
+    Press(30, 30);
+    ASSERT_EQ(g_pDragFleet, pFleet);
+    ASSERT_EQ(g_pSelFleet, pFleet);
+    ListRemove(SystemAt(0)->m_pFleets, pFleet);
+    FleetRelease(&pFleet);
+    EXPECT_EQ(g_pSelFleet, nullptr);
+    EXPECT_EQ(g_pDragFleet, nullptr);
+    Press(31, 30);
+    Release();
 }
 
 // The line moves along with the frame counter, red over space and green over something to aim
 // at; near the view's edge the drag scrolls the map. RECALL sends the fleet on show home.
-TEST_F(MapDrags, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTheFleetHome)
+TEST_F(Maps, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTheFleetHome)
 {
     Surface *pRed = LoadSurfaceFile("../assets/redgradient.v_s");
     Surface *pGreen = LoadSurfaceFile("../assets/greengradient.v_s");
@@ -257,20 +268,6 @@ TEST_F(MapDrags, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTh
     EXPECT_EQ(LastMessage(), "This fleet has no home planet in this system to return to.\n");
     DestroySurface(&pRed);
     DestroySurface(&pGreen);
-}
-
-TEST_F(MapDrags, AFleetLeavingPlayTakesItsSelectionAndDragWithIt)
-{
-    EnterSystem(0);
-    Fleet *pFleet = SpaceFleet(0, 0, Coord{30, 30}, {V_TYPE_SHIP_DRONE});
-    Press(30, 30);
-    ASSERT_EQ(g_pDragFleet, pFleet);
-    ListRemove(SystemAt(0)->m_pFleets, pFleet);
-    FleetRelease(&pFleet);
-    EXPECT_EQ(g_pSelFleet, nullptr);
-    EXPECT_EQ(g_pDragFleet, nullptr);
-    Press(31, 30);  // and the drag goes on without it
-    Release();
 }
 
 TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEndAndAnUnpairedOneNowhere)

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,24 @@ inline void ClickLabel(const char *pLabel, int dx = 1)
 }
 inline void ScriptOk() { HeadlessClick(39, 30); }
 
+// Clicks a label as the screen shows it now, then the given points, and runs the script.
+inline void Use(const char *pLabel, std::vector<Coord> then = {})
+{
+    GameFrame();
+    ClickLabel(pLabel);
+    for (Coord at : then)
+        HeadlessClick(at.m_x, at.m_y);
+    RunScript();
+}
+
+// Ends turns with the button until the condition holds, at most limit turns; whether it holds.
+inline bool EndTurnsUntil(const std::function<bool()> &done, int limit)
+{
+    for (int turn = 0; turn < limit && !done() && g_gameState == GAME_STATE_PLAYING; turn++)
+        Use(" End Turn ");
+    return done();
+}
+
 // A row of a surface, or of a presented frame (the last one when none is given), trailing blanks
 // cut; the shade that shows through the blanks of a text on a dialog reads as blanks.
 inline std::string Row(const Surface *pSurface, int x, int y, int n, const HeadlessFrame *pFrame = nullptr)
@@ -91,13 +110,8 @@ inline std::vector<int> Queued(const Structure *pStructure)
     return types;
 }
 
-// A structure standing on the planet as if it had been built there.
-inline Structure *AddStructure(Planet *pPlanet, int type)
-{
-    Structure *pStructure = nullptr;
-    EXPECT_EQ(StructureCreate(&pStructure, pPlanet, type), 0);
-    return pPlanet->m_ppStructure[pPlanet->m_cStructure++] = pStructure;
-}
+using motion_test::AddShip;
+using motion_test::AddStructure;
 
 class ScreenWorld : public motion_test::World {
 protected:

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,21 +39,15 @@ void ClickLabel(const char *pLabel)
 int WelcomeCount() { return motion_test::CountMessages("Welcome to Vostrel!"); }
 
 // What a frame shows, as one letter: M the main menu, I the in-game menu, G the game screen,
-// B a message box, S the save slots, ? anything else.
+// B a message box, S the save slots, ? anything else; the first mark found decides.
 char ScreenKind()
 {
-    if (Shows(" OK "))
-        return 'B';
-    if (Shows("Saving...") || Shows("Loading..."))
-        return '?';
-    if (Shows("Save Slot "))
-        return 'S';
-    if (Shows("CREDITS"))
-        return 'M';
-    if (Shows("SAVE GAME"))
-        return 'I';
-    if (Shows("End Turn"))
-        return 'G';
+    const struct { const char *pMark; char kind; } marks[] = {
+        {" OK ", 'B'}, {"Saving...", '?'}, {"Loading...", '?'}, {"Save Slot ", 'S'},
+        {"CREDITS", 'M'}, {"SAVE GAME", 'I'}, {"End Turn", 'G'}};
+    for (const auto &m : marks)
+        if (Shows(m.pMark))
+            return m.kind;
     return '?';
 }
 
@@ -66,7 +59,6 @@ protected:
     {
         m_oldDir = fs::current_path();
         fs::current_path(m_dir.Run());
-
         HeadlessInstall(80, 50);
         WatchFrames();
         MessagesClear();
@@ -80,59 +72,12 @@ protected:
         fs::current_path(m_oldDir);
     }
 
-    // Runs the program; returns its exit status. With bCapture, what it prints is kept in
-    // m_output (and so are the test's own failure reports, which also go to standard output).
-    int RunProgram(bool bCapture = false)
-    {
-        if (bCapture)
-            testing::internal::CaptureStdout();
-        int status = VostrelMain();
-        fflush(stdout);
-        if (bCapture)
-            m_output = testing::internal::GetCapturedStdout();
-        return status;
-    }
-
-    // The screens the player saw in order, with repeats and passing frames folded: "MGIG".
-    std::string m_timeline;
-    void Note(char kind)
-    {
-        if (kind != '?' && (m_timeline.empty() || m_timeline.back() != kind))
-            m_timeline += kind;
-    }
-
-    // A player acts once the last input has been taken and, after a click that changes the
-    // screen, once the screen has changed.
-    bool Ready(char kind)
-    {
-        if (HeadlessPendingInput())
-            return false;
-        if (m_bWaitForChange) {
-            if (kind == m_kindAtClick || kind == '?')
-                return false;
-            m_bWaitForChange = false;
-        }
-        return true;
-    }
-    void ClickAndWait(const char *pLabel, char kind)
-    {
-        ClickLabel(pLabel);
-        m_bWaitForChange = true;
-        m_kindAtClick = kind;
-    }
-    bool m_bWaitForChange = false;
-    char m_kindAtClick = 0;
-
-    // The story after NEW GAME is not what these tests watch: a key skips it.
-    void SkipIntro(char kind)
-    {
-        if (kind == '?' && m_bWaitForChange && m_kindAtClick == 'M' && !HeadlessPendingInput())
-            HeadlessPressKey(' ');
-    }
-
     // A player's moves in order, each made on the first frame of its screen that the player is
-    // ready to act on (and, where ready is given, once it holds too); every frame is noted. The
-    // program must exit 0 having made them all.
+    // ready to act on: the last input taken and, after a click that changes the screen, the
+    // screen changed (and, where ready is given, once it holds too). The story after NEW GAME is
+    // not what these tests watch: a key skips it. Every frame is noted; the program must exit 0
+    // having made all the moves. With bCapture, what it prints is kept in m_output (and so are the
+    // test's own failure reports, which also go to standard output).
     struct Step {
         char kind;
         std::function<void()> act;
@@ -143,16 +88,38 @@ protected:
         size_t next = 0;
         s_onFrame = [&](int) {
             char kind = ScreenKind();
-            Note(kind);
-            SkipIntro(kind);
-            if (Ready(kind) && next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
+            if (kind != '?' && (m_timeline.empty() || m_timeline.back() != kind))
+                m_timeline += kind;
+            if (HeadlessPendingInput())
+                return;
+            if (kind == '?' && m_bWaitForChange && m_kindAtClick == 'M')
+                HeadlessPressKey(' ');
+            if (m_bWaitForChange && (kind == m_kindAtClick || kind == '?'))
+                return;
+            m_bWaitForChange = false;
+            if (next < steps.size() && kind == steps[next].kind && (!steps[next].ready || steps[next].ready()))
                 steps[next++].act();
         };
-        EXPECT_EQ(RunProgram(bCapture), 0);
+        if (bCapture)
+            testing::internal::CaptureStdout();
+        EXPECT_EQ(VostrelMain(), 0);
+        fflush(stdout);
+        if (bCapture)
+            m_output = testing::internal::GetCapturedStdout();
         EXPECT_EQ(next, steps.size()) << m_timeline << m_output;
         s_onFrame = nullptr;
     }
+    void ClickAndWait(const char *pLabel, char kind)
+    {
+        ClickLabel(pLabel);
+        m_bWaitForChange = true;
+        m_kindAtClick = kind;
+    }
 
+    // The screens the player saw in order, with repeats and passing frames folded: "MGIG".
+    std::string m_timeline;
+    bool m_bWaitForChange = false;
+    char m_kindAtClick = 0;
     GameDirectory m_dir;
     fs::path m_oldDir;
     std::string m_output;
@@ -275,10 +242,7 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
         {'S', [&] { ClickAndWait(" SAVE ", 'S'); }},
         {'B', [&] {
              EXPECT_TRUE(Shows("Game saved."));
-             std::ifstream in("vostrel_2.sauce", std::ios::binary);
-             std::stringstream text;
-             text << in.rdbuf();
-             saved = text.str();
+             saved = motion_test::FileText("vostrel_2.sauce");
              ClickAndWait(" OK ", 'B');
          }},
         {'G', [&] { pBefore = g_pUniverse; HeadlessPressKey(27); }},
@@ -341,37 +305,21 @@ TEST_F(MainFlow, TheTitleFollowsThePointersRow)
 
 TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
 {
-    std::vector<uint32_t> presents;
-    bool bStalled = false;
-    s_onFrame = [&](int) {
-        char kind = ScreenKind();
-        if (kind == 'G')
-            presents.push_back(HeadlessClock());
-        SkipIntro(kind);
-        if (!Ready(kind))
-            return;
-        if (kind == 'M') {
-            ClickAndWait("NEW GAME", kind);
-        } else if (kind == 'G' && presents.size() == 5 && !bStalled) {
-            bStalled = true;
-            HeadlessSetClock(HeadlessClock() + 100);  // this frame took 100 ms
-        } else if (kind == 'G' && presents.size() >= 12) {
-            HeadlessPressKey(27);
-        } else if (kind == 'G') {
-            HeadlessMoveMouse(10, 10 + (int)presents.size());
-        } else if (kind == 'I') {
-            ClickAndWait("QUIT GAME", kind);
-        }
-    };
-    EXPECT_EQ(RunProgram(), 0);
-    ASSERT_GE(presents.size(), 12u);
-    for (size_t i = 1; i < 12; i++) {  // the frames before Escape opened the menu
-        uint32_t gap = presents[i] - presents[i - 1];
-        if (i == 5)
-            EXPECT_EQ(gap, 112u) << "the late frame's successor waits for the next whole frame";
-        else
-            EXPECT_EQ(gap, 16u) << "frame " << i;
-    }
+    std::vector<uint32_t> presents;  // when each game frame before Escape was shown
+    std::vector<Step> steps = {{'M', [&] { ClickAndWait("NEW GAME", 'M'); }}};
+    for (int i = 1; i <= 12; i++)
+        steps.push_back({'G', [&, i] {
+                             presents.push_back(HeadlessClock());
+                             if (i == 5)
+                                 HeadlessSetClock(HeadlessClock() + 100);  // this frame took 100 ms
+                             else
+                                 i < 12 ? HeadlessMoveMouse(10, 10 + i) : HeadlessPressKey(27);
+                         }});
+    steps.push_back({'I', [&] { ClickAndWait("QUIT GAME", 'I'); }});
+    Play(steps);
+    ASSERT_EQ(presents.size(), 12u);
+    for (size_t i = 1; i < 12; i++)  // the late frame's successor waits for the next whole frame
+        EXPECT_EQ(presents[i] - presents[i - 1], i == 5 ? 112u : 16u) << "frame " << i;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // sent across the system by dragging, through a warp gate and to found a colony, and back out to
 // the galaxy; the game must end with nothing leaked.
 #include <cmath>
-#include <functional>
 
 #include "game/screens/game.h"
 #include "game/core/randutils.h"
@@ -125,24 +124,6 @@ protected:
             ASSERT_TRUE(end.m_x >= 5 && end.m_x < 58 && end.m_y >= 5 && end.m_y < 35) << "a drag end off the view";
         HeadlessDrag(a.m_x, a.m_y, b.m_x, b.m_y);
         RunScript();
-    }
-
-    // Clicks a label as the screen shows it now, then the given points, and runs the script.
-    static void Use(const char *pLabel, std::vector<Coord> then = {})
-    {
-        GameFrame();
-        ClickLabel(pLabel);
-        for (Coord at : then)
-            HeadlessClick(at.m_x, at.m_y);
-        RunScript();
-    }
-
-    // Ends turns with the button until the condition holds, at most limit turns; whether it holds.
-    static bool EndTurnsUntil(const std::function<bool()> &done, int limit)
-    {
-        for (int turn = 0; turn < limit && !done() && g_gameState == GAME_STATE_PLAYING; turn++)
-            Use(" End Turn ");
-        return done();
     }
 
     // The "Energy:" figure of the last build dialog shown, or -1; the blanks of the text let the

@@ -62,7 +62,7 @@ TEST_F(EndOfTurn, VictoryIsAnnouncedEveryTurnUntilLosingTheLastColonyEndsTheGame
     // holds a colony either.
     EnterSystem(0);
     Click(1, 1);  // the home planet's panel, with its buttons and its hold's list, is on show
-    motion_test::AddShip(PlanetAt(0, 0)->m_pFleet, V_TYPE_SHIP_DRONE);
+    AddShip(PlanetAt(0, 0)->m_pFleet, V_TYPE_SHIP_DRONE);
     GameScreenUpdate();
     ASSERT_NE(g_pInfoView, nullptr);
     PlanetGetColony(PlanetAt(0, 0))->m_bDestroyed = 1;
