@@ -59,13 +59,25 @@ inline void ClickLabel(const char *pLabel, int dx = 1)
 }
 inline void ScriptOk() { HeadlessClick(39, 30); }
 
+// The build dialogs on the 80 x 50 screen: list entry k on row 15 + 2k from column 12, the buttons
+// on row 31; the queue dialog's frame sits at (13, 13) with its arrows in column 54.
+inline Coord ListEntry(int k) { return Coord{12, 15 + 2 * k}; }
+inline const Coord BUILD_AT = {41, 31}, QUEUE_AT = {52, 31}, EXIT_AT = {58, 31}, LIST_DONE_AT = {62, 31};
+inline const Coord SHIP_DONE_AT = {63, 31}, FIRST_AT = {54, 18}, UP_AT = {54, 20}, DOWN_AT = {54, 22}, LAST_AT = {54, 24};
+
+// Scripts a click on each point in turn.
+inline void Push(const std::vector<Coord> &points)
+{
+    for (Coord at : points)
+        HeadlessClick(at.m_x, at.m_y);
+}
+
 // Clicks a label as the screen shows it now, then the given points, and runs the script.
-inline void Use(const char *pLabel, std::vector<Coord> then = {})
+inline void Use(const char *pLabel, const std::vector<Coord> &then = {})
 {
     GameFrame();
     ClickLabel(pLabel);
-    for (Coord at : then)
-        HeadlessClick(at.m_x, at.m_y);
+    Push(then);
     RunScript();
 }
 
@@ -121,8 +133,6 @@ protected:
         LinkAssets();
         m_pUi = std::make_unique<UiHarness>();
         World::SetUp();
-        ASSERT_EQ(ShipCatalogueCreate(), 0);
-        ASSERT_EQ(StructCatalogueCreate(), 0);
         g_pUniverse->m_pSurface = CreateSurface(100, 100);
         for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
             SystemAt(s)->m_pMap = CreateSurface(100, 100);
@@ -141,11 +151,8 @@ protected:
     {
         FreeBuildLists();
         GameScreenRelease();
-        m_pUi->Shutdown();
-        World::TearDown();
-        ShipCatalogueDestroy();
-        StructCatalogueDestroy();
         m_pUi.reset();
+        World::TearDown();
         g_gameState = GAME_STATE_START;
         g_viewMode = VIEW_GALAXY;
         g_pSelSystem = nullptr;
@@ -191,6 +198,7 @@ protected:
         return text.erase(text.find_last_not_of(" \n") + 1);
     }
 
+    motion_test::Catalogues m_catalogues;
     std::unique_ptr<UiHarness> m_pUi;
 };
 

@@ -8,19 +8,6 @@
 namespace screens_test {
 namespace {
 
-// Dialog geometry on the 80 x 50 screen: the build dialogs' list shows item k on row 15 + 2k from
-// column 10; the queue dialog's frame sits at (13, 13) with its arrows in column 54.
-const int LIST_X = 12;
-const Coord BUILD_AT = {41, 31}, QUEUE_AT = {52, 31}, SHIP_DONE_AT = {63, 31}, LIST_DONE_AT = {62, 31};
-const Coord EXIT_AT = {58, 31}, FIRST_AT = {54, 18}, UP_AT = {54, 20}, DOWN_AT = {54, 22}, LAST_AT = {54, 24};
-
-Coord Item(int k) { return Coord{LIST_X, 15 + 2 * k}; }
-void Push(std::initializer_list<Coord> points)
-{
-    for (Coord at : points)
-        HeadlessClick(at.m_x, at.m_y);
-}
-
 // The player's home planet selected, as its panel's build buttons find it.
 class BuildPanels : public ScreenWorld {
 protected:
@@ -102,7 +89,7 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     ASSERT_EQ(MakeListItems(&s_ppItems, names, BUILD_LIST_ITEMS, 23, 12), 0);
     s_calls = 0;
     s_sel = {BUILD_LIST_ITEMS, BUILD_LIST_ITEMS, 0, nullptr};
-    Push({Item(2)});
+    Push({ListEntry(2)});
     EXPECT_EQ(RunList(4), 1);
     EXPECT_EQ(s_calls, 1);
     EXPECT_EQ(s_callFrame, 2);  // the press lit it, the release chose it
@@ -110,7 +97,7 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     EXPECT_TRUE(s_ppItems[2]->m_bHighlighted);
     EXPECT_TRUE(ShownSince(0, "Structure Type: Shipyard"));
 
-    Push({Item(5), Item(5)});  // clicking the chosen entry keeps it
+    Push({ListEntry(5), ListEntry(5)});  // clicking the chosen entry keeps it
     EXPECT_EQ(RunList(6), 1);
     EXPECT_EQ(s_calls, 2);
     EXPECT_EQ(s_sel.m_iSelected, 5);
@@ -118,7 +105,7 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     EXPECT_TRUE(s_ppItems[5]->m_bHighlighted);
 
     // A press released off the list still chooses its entry, at the release.
-    HeadlessMoveMouse(LIST_X, 17, PLATFORM_BUTTON_LEFT);
+    HeadlessMoveMouse(ListEntry(1).m_x, ListEntry(1).m_y, PLATFORM_BUTTON_LEFT);
     HeadlessMoveMouse(70, 45, PLATFORM_BUTTON_LEFT);
     HeadlessMoveMouse(70, 45, 0);
     EXPECT_EQ(RunList(5), 1);
@@ -130,9 +117,9 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
     // Events left from before the dialog, and a second one of the list's own, swallow no click.
     PostMouseEvent(EV_LEFT_BUTTON, 3, 3, 0, 0, g_pScreen, &g_eventQueue);
     PostMouseEvent(EV_MOUSE_UP, 3, 3, 0, 0, g_pScreen, &g_eventQueue);
-    Push({Item(4)});
-    HeadlessDoubleClick(Item(6).m_x, Item(6).m_y);
-    Push({Item(0)});
+    Push({ListEntry(4)});
+    HeadlessDoubleClick(ListEntry(6).m_x, ListEntry(6).m_y);
+    Push({ListEntry(0)});
     EXPECT_EQ(RunList(10), 1);
     EXPECT_EQ(s_calls, 6);
     EXPECT_EQ(s_sel.m_iSelected, 0);
@@ -144,7 +131,7 @@ TEST_F(BuildPanels, AListEntryIsChosenOnceAtTheReleaseAndLeftTheOnlyOneLit)
 
 TEST_F(BuildPanels, BuildStructQueuesTheChosenStructureAtTheColonyAndNothingWithoutOne)
 {
-    Push({Item(0), BUILD_AT, LIST_DONE_AT});
+    Push({ListEntry(0), BUILD_AT, LIST_DONE_AT});
     RunBuildStruct();
     Push({BUILD_AT, LIST_DONE_AT});  // reopened, nothing is chosen: BUILD queues nothing
     RunBuildStruct();
@@ -167,7 +154,7 @@ TEST_F(BuildPanels, BuildStructQueuesTheChosenStructureAtTheColonyAndNothingWith
 
 TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaitsOrKeepsTheChoice)
 {
-    Push({Item(1), BUILD_AT, SHIP_DONE_AT});
+    Push({ListEntry(1), BUILD_AT, SHIP_DONE_AT});
     RunAddShip();
     EXPECT_EQ(LastMessage(), "There is no Shipyard on Terra to build ships.");
     EXPECT_EQ(m_pTerra->m_iEnergy, 1000);
@@ -175,7 +162,7 @@ TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaitsOrKeepsThe
     Structure *pYard = AddStructure(m_pTerra, V_TYPE_SHIPYARD);
     // QUEUE queues, and with nothing waiting before opens no queue dialog and keeps the choice;
     // with ships waiting it shows the queue, and the choice is forgotten.
-    Push({Item(1), QUEUE_AT, BUILD_AT, QUEUE_AT, EXIT_AT, BUILD_AT, SHIP_DONE_AT});
+    Push({ListEntry(1), QUEUE_AT, BUILD_AT, QUEUE_AT, EXIT_AT, BUILD_AT, SHIP_DONE_AT});
     RunAddShip();
     EXPECT_TRUE(ShownSince(0, " EXIT "));
     EXPECT_EQ(Queued(pYard), (std::vector<int>{V_TYPE_SHIP_FAST, V_TYPE_SHIP_FAST}));
@@ -183,7 +170,7 @@ TEST_F(BuildPanels, AddShipQueuesAtEveryShipyardAndQueueShowsWhatWaitsOrKeepsThe
     EXPECT_EQ(g_shipList.m_iSelected, BUILD_LIST_ITEMS);
 
     Structure *pYard2 = AddStructure(m_pTerra, V_TYPE_SHIPYARD);
-    Push({Item(0), BUILD_AT, SHIP_DONE_AT});
+    Push({ListEntry(0), BUILD_AT, SHIP_DONE_AT});
     RunAddShip();
     EXPECT_EQ(Queued(pYard), (std::vector<int>{V_TYPE_SHIP_FAST, V_TYPE_SHIP_FAST, V_TYPE_SHIP_DRONE}));
     EXPECT_EQ(Queued(pYard2), (std::vector<int>{V_TYPE_SHIP_DRONE}));

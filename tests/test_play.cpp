@@ -12,11 +12,6 @@
 namespace screens_test {
 namespace {
 
-// The build dialogs on the 80 x 50 screen: list entry k on row 15 + 2k, the buttons on row 31,
-// and the queue dialog's 'V' (the second node to the end).
-Coord ListEntry(int index) { return Coord{12, 15 + 2 * index}; }
-const Coord BUILD = {40, 31}, QUEUE = {51, 31}, DONE = {62, 31}, QUEUE_LAST = {54, 24};
-
 double Distance(Coord a, Coord b) { return hypot(a.m_x - b.m_x, a.m_y - b.m_y); }
 
 class Play : public ::testing::Test {
@@ -130,13 +125,10 @@ protected:
     // dialog's shading through.
     static int ShownEnergy()
     {
-        int x = 0, y = 0, back = 0, energy = -1;
+        int x = 0, y = 0, back = 0;
         while (HeadlessGetFrame(back) && !HeadlessFindText("Energy:", &x, &y, HeadlessGetFrame(back)))
             back++;
-        for (int i = x + 7; HeadlessGetFrame(back) && i < x + 14; i++)
-            if (unsigned ch = HeadlessCellAt(i, y, HeadlessGetFrame(back)).m_ch; ch >= '0' && ch <= '9')
-                energy = (energy < 0 ? 0 : energy * 10) + (int)(ch - '0');
-        return energy;
+        return HeadlessGetFrame(back) ? atoi(Row(nullptr, x + 7, y, 7, HeadlessGetFrame(back)).c_str()) : -1;
     }
 
     UiHarness m_ui;
@@ -153,7 +145,7 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
 
     // A Shipyard and an Energy Harvester through "Build Struct".
     int energy = pHomePlanet->m_iEnergy;
-    Use("Build Struct", {ListEntry(2), BUILD, ListEntry(0), BUILD, DONE});
+    Use("Build Struct", {ListEntry(2), BUILD_AT, ListEntry(0), BUILD_AT, LIST_DONE_AT});
     EXPECT_EQ(Queued(PlanetGetColony(pHomePlanet)), (std::vector<int>{V_TYPE_SHIPYARD, V_TYPE_HARVESTER_ENERGY}));
     EXPECT_EQ(pHomePlanet->m_iEnergy, energy - 600);
     EXPECT_EQ(ShownEnergy(), pHomePlanet->m_iEnergy);
@@ -162,7 +154,7 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
 
     // "  Add Ship  ": a Robotic Drone, a Fast and a Heavy Fighter; in the queue the Fast Fighter,
     // the ship after the one in production, is sent to the end.
-    Use("  Add Ship  ", {ListEntry(0), BUILD, ListEntry(1), BUILD, ListEntry(4), BUILD, QUEUE, QUEUE_LAST, DONE});
+    Use("  Add Ship  ", {ListEntry(0), BUILD_AT, ListEntry(1), BUILD_AT, ListEntry(4), BUILD_AT, QUEUE_AT, LAST_AT, LIST_DONE_AT});
     EXPECT_EQ(Queued(pYard), (std::vector<int>{V_TYPE_SHIP_DRONE, V_TYPE_SHIP_HEAVY, V_TYPE_SHIP_FAST}));
     EXPECT_EQ(HeadlessPendingInput(), 0);
 
@@ -172,12 +164,12 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
 
     // The resources panel grows with the harvester standing.
     ASSERT_TRUE(EndTurnsUntil([&] { return PlanetHasStructure(pHomePlanet, V_TYPE_HARVESTER_ENERGY); }, 5));
-    Use("Build Struct", {DONE});
+    Use("Build Struct", {LIST_DONE_AT});
     int energyShown = ShownEnergy();
     EXPECT_EQ(energyShown, pHomePlanet->m_iEnergy);
     Use(" End Turn ");
     Use(" End Turn ");
-    Use("Build Struct", {DONE});
+    Use("Build Struct", {LIST_DONE_AT});
     EXPECT_GE(ShownEnergy(), energyShown + 2 * 250);
 
     // Back to the system; the drone is dragged to a point short of the near planet, never seen so
@@ -217,7 +209,7 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
     // A Colony Mothership, ordered with the home planet chosen on the system map, settles the near
     // planet.
     ClickMap(m_home);
-    Use("  Add Ship  ", {ListEntry(6), BUILD, DONE});
+    Use("  Add Ship  ", {ListEntry(6), BUILD_AT, LIST_DONE_AT});
     ASSERT_TRUE(EndTurnsUntil(holdWaits, 30));
     Fleet *pSettler = pHomePlanet->m_pFleet;
     DragMap(m_home, m_nearCell);
