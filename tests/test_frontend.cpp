@@ -175,34 +175,9 @@ int EntryOnScreen()
     return -1;
 }
 
-TEST_F(FrontEnd, TheCreditsShowFiveEntriesInOrderAndCloseByThemselves)
-{
-    std::vector<int> entries;
-    s_onFrame = [&](int frame) {
-        int entry = EntryOnScreen();
-        if (entry >= 0 && (entries.empty() || entries.back() != entry))
-            entries.push_back(entry);
-        if (frame != 83 + 200)
-            return;
-        // Standing: the body's top-left cell lies at (-1, -1), so the portrait starts at (0, 0)
-        // and the text at column 50.
-        Surface *pPortrait = LoadSurfaceFile(g_credits[0].m_pPortrait);
-        for (int i = 0; i < pPortrait->m_nWidth * pPortrait->m_nHeight; i++) {
-            PlatformCell cell = HeadlessCellAt(i % pPortrait->m_nWidth, i / pPortrait->m_nWidth);
-            EXPECT_TRUE(cell.m_ch == pPortrait->m_pCells[i].m_ch && cell.m_attr == pPortrait->m_pCells[i].m_attr) << i;
-        }
-        DestroySurface(&pPortrait);
-        int x = 0, y = 0;
-        EXPECT_TRUE(HeadlessFindText("The World Builder", &x, &y) && x == 50 && y == 2) << x << "," << y;
-    };
-    EXPECT_EQ(ShowCredits(), 0);
-    EXPECT_EQ(entries, (std::vector<int>{0, 1, 2, 3, 4}));
-    // Each entry: 83 frames in, 399 standing, 78 out and one to change; then the closing present.
-    EXPECT_EQ(s_frames, CREDIT_ENTRIES * (83 + 399 + 78 + 1) + 1);
-}
-
-// Each opening draws its quotes afresh from the game's generator, one draw per entry in order.
-TEST_F(FrontEnd, EveryOpeningOfTheCreditsChoosesItsQuotesAgain)
+// Each opening shows the five entries in order and closes by itself; it draws its quotes afresh
+// from the game's generator, one draw per entry in order.
+TEST_F(FrontEnd, TheCreditsShowFiveEntriesInOrderCloseByThemselvesAndDrawTheirQuotesAgainAtEachOpening)
 {
     unsigned seed = 0;
     int expected[2] = {0, 0};  // entry 2's quote in each opening, for a seed where they differ
@@ -216,18 +191,32 @@ TEST_F(FrontEnd, EveryOpeningOfTheCreditsChoosesItsQuotesAgain)
     }
     RandSeed(seed);
     for (int opening = 0; opening < 2; opening++) {
-        int shown = -1;
-        s_onFrame = [&](int) {
-            for (int q = 0; q < g_credits[1].m_cQuote && shown < 0 && EntryOnScreen() == 1; q++) {
-                int x, y;
-                if (HeadlessFindText(std::string(g_credits[1].m_ppQuotes[q], 16).c_str(), &x, &y)) {
-                    shown = q;
-                    HeadlessPressKey(27);
-                }
+        std::vector<int> entries;
+        int quote = -1, framesBefore = s_frames, x = 0, y = 0;
+        s_onFrame = [&](int frame) {
+            int entry = EntryOnScreen();
+            if (entry >= 0 && (entries.empty() || entries.back() != entry))
+                entries.push_back(entry);
+            for (int q = 0; q < g_credits[1].m_cQuote && quote < 0 && entry == 1; q++)
+                if (HeadlessFindText(std::string(g_credits[1].m_ppQuotes[q], 16).c_str(), &x, &y))
+                    quote = q;
+            if (frame != 83 + 200)  // the first opening's first entry, standing
+                return;
+            // The body's top-left cell lies at (-1, -1), so the portrait starts at (0, 0) and the
+            // text at column 50.
+            Surface *pPortrait = LoadSurfaceFile(g_credits[0].m_pPortrait);
+            for (int i = 0; i < pPortrait->m_nWidth * pPortrait->m_nHeight; i++) {
+                PlatformCell cell = HeadlessCellAt(i % pPortrait->m_nWidth, i / pPortrait->m_nWidth);
+                EXPECT_TRUE(cell.m_ch == pPortrait->m_pCells[i].m_ch && cell.m_attr == pPortrait->m_pCells[i].m_attr) << i;
             }
+            DestroySurface(&pPortrait);
+            EXPECT_TRUE(HeadlessFindText("The World Builder", &x, &y) && x == 50 && y == 2) << x << "," << y;
         };
-        ShowCredits();
-        EXPECT_EQ(shown, expected[opening]) << "opening " << opening + 1;
+        EXPECT_EQ(ShowCredits(), 0);
+        EXPECT_EQ(entries, (std::vector<int>{0, 1, 2, 3, 4}));
+        // Each entry: 83 frames in, 399 standing, 78 out and one to change; then the closing present.
+        EXPECT_EQ(s_frames - framesBefore, CREDIT_ENTRIES * (83 + 399 + 78 + 1) + 1);
+        EXPECT_EQ(quote, expected[opening]) << "opening " << opening + 1;
     }
 }
 
