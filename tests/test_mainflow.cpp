@@ -51,6 +51,25 @@ char ScreenKind()
     return '?';
 }
 
+// Which of the six title pictures is on screen, or -1: the solid letter cells are compared, whose
+// colours differ between the pictures.
+int TitleShown()
+{
+    for (int k = 0; k < FIXED_PICTURES; k++) {
+        Surface *pPicture = g_ppFixed[k];
+        int x0 = g_screenCentre.m_x - pPicture->m_nWidth / 2;
+        bool bSame = true;
+        for (int i = 0; i < pPicture->m_nWidth * pPicture->m_nHeight && bSame; i++) {
+            Cell cell = pPicture->m_pCells[i];
+            if ((cell.m_attr >> 4) != (cell.m_attr & 0x0F) && cell.m_ch == 0xDB)
+                bSame = HeadlessCellAt(x0 + i % pPicture->m_nWidth, i / pPicture->m_nWidth).m_attr == cell.m_attr;
+        }
+        if (bSame)
+            return k;
+    }
+    return -1;
+}
+
 // The game is started from a working directory with the star tile, its pictures one level up, as
 // the play command arranges it.
 class MainFlow : public ::testing::Test {
@@ -125,22 +144,30 @@ protected:
     std::string m_output;
 };
 
-// Start-up in order, the menu over the title, the credits over the menu (Escape leaves them), and
-// QUIT GAME.
-TEST_F(MainFlow, StartsUpInOrderShowsTheMenuAndTheCreditsAndQuits)
+// Start-up in order, the menu over the title, which follows the pointer's row, the credits over
+// the menu (Escape leaves them), and QUIT GAME.
+TEST_F(MainFlow, StartsUpInOrderShowsTheMenuUnderATitleFollowingThePointerAndTheCreditsAndQuits)
 {
     int stateAfterCredits = 0;
-    Play({{'M', [] {
-              // The title, the menu and the makers' line at the bottom.
-              EXPECT_NE(HeadlessRowText(1).find("██"), std::string::npos) << HeadlessScreenText();
-              int x = 0, y = 0;
-              EXPECT_TRUE(HeadlessFindText(g_copyrightLine, &x, &y) == 1 && x == 5 && y == 49) << x << "," << y;
-              EXPECT_TRUE(Shows("NEW GAME") && Shows("LOAD GAME") && !Shows("SAVE GAME"));
-              ClickLabel("CREDITS");
-          }},
-          {'?', [] { HeadlessPressKey(27); }, [] { return Shows("The World Builder"); }},
-          {'M', [&] { stateAfterCredits = g_gameState, ClickLabel("QUIT GAME"); }}},
-         true);
+    std::vector<int> titles;
+    std::vector<Step> steps = {{'M', [] {
+        // The title, the menu and the makers' line at the bottom.
+        EXPECT_NE(HeadlessRowText(1).find("██"), std::string::npos) << HeadlessScreenText();
+        int x = 0, y = 0;
+        EXPECT_TRUE(HeadlessFindText(g_copyrightLine, &x, &y) == 1 && x == 5 && y == 49) << x << "," << y;
+        EXPECT_TRUE(Shows("NEW GAME") && Shows("LOAD GAME") && !Shows("SAVE GAME"));
+        HeadlessMoveMouse(79, 0);
+    }}};
+    for (int row = 1; row <= 10; row++)  // the picture for the row before, then on to the next
+        steps.push_back({'M', [&, row] {
+                             titles.push_back(TitleShown());
+                             row < 10 ? HeadlessMoveMouse(79, row) : ClickLabel("CREDITS");
+                         }});
+    steps.push_back({'?', [] { HeadlessPressKey(27); }, [] { return Shows("The World Builder"); }});
+    steps.push_back({'M', [&] { stateAfterCredits = g_gameState, ClickLabel("QUIT GAME"); }});
+    Play(steps, true);
+    // Rows 0 to 9 of a ten-row title: the plain title, the five variants down the rows, the plain again.
+    EXPECT_EQ(titles, (std::vector<int>{0, 0, 1, 2, 2, 3, 4, 4, 5, 0}));
     EXPECT_EQ(stateAfterCredits, GAME_STATE_CREDITS);
     EXPECT_EQ(g_gameState, GAME_STATE_QUIT);
     EXPECT_EQ(g_pUniverse, nullptr);
@@ -268,39 +295,6 @@ TEST_F(MainFlow, SavesToASlotLoadsItBackAndADamagedSlotLeavesTheGameAsItWas)
     // The game screen shows for a frame between the closing menu and the slots, and between them
     // and a message box.
     EXPECT_EQ(m_timeline, "MSMSBMGIGSGBGIGSGIGSGBGIG") << m_timeline;
-}
-
-// Which of the six title pictures is on screen, or -1: the solid letter cells are compared, whose
-// colours differ between the pictures.
-int TitleShown()
-{
-    for (int k = 0; k < FIXED_PICTURES; k++) {
-        Surface *pPicture = g_ppFixed[k];
-        int x0 = g_screenCentre.m_x - pPicture->m_nWidth / 2;
-        bool bSame = true;
-        for (int i = 0; i < pPicture->m_nWidth * pPicture->m_nHeight && bSame; i++) {
-            Cell cell = pPicture->m_pCells[i];
-            if ((cell.m_attr >> 4) != (cell.m_attr & 0x0F) && cell.m_ch == 0xDB)
-                bSame = HeadlessCellAt(x0 + i % pPicture->m_nWidth, i / pPicture->m_nWidth).m_attr == cell.m_attr;
-        }
-        if (bSame)
-            return k;
-    }
-    return -1;
-}
-
-TEST_F(MainFlow, TheTitleFollowsThePointersRow)
-{
-    std::vector<int> shown;
-    std::vector<Step> steps = {{'M', [] { HeadlessMoveMouse(79, 0); }}};
-    for (int row = 1; row <= 10; row++)  // the picture for the row before, then on to the next
-        steps.push_back({'M', [&, row] {
-                             shown.push_back(TitleShown());
-                             row < 10 ? HeadlessMoveMouse(79, row) : ClickLabel("QUIT GAME");
-                         }});
-    Play(steps);
-    // Rows 0 to 9 of a ten-row title: the plain title, the five variants down the rows, the plain again.
-    EXPECT_EQ(shown, (std::vector<int>{0, 0, 1, 2, 2, 3, 4, 4, 5, 0}));
 }
 
 TEST_F(MainFlow, AGameLoopRunningLateDropsFramesInsteadOfBursting)
