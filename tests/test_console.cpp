@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "ui_harness.h"
 
@@ -34,11 +35,10 @@ TEST(ConsoleSize, ConsolesOutsideTheSizeRulesAreOfferedTheResizeAndYesOrEnterAcc
         InitConsole("Vostrel");
         fflush(stdout);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("Initializing 2D utilities...") + c.said + "done.\n");
-        EXPECT_EQ(std::make_pair(g_pScreen->m_nWidth, g_pScreen->m_nHeight), std::make_pair(c.screenCols, c.screenRows));
-        EXPECT_EQ(std::make_pair(g_screenCentre.m_x, g_screenCentre.m_y), std::make_pair(c.centreX, c.centreY));
         int cols = 0, rows = 0;
         HeadlessRequestedSize(&cols, &rows);
-        EXPECT_EQ(std::make_pair(cols, rows), std::make_pair(c.asked, c.asked ? 50 : 0));
+        EXPECT_EQ((std::vector<int>{g_pScreen->m_nWidth, g_pScreen->m_nHeight, g_screenCentre.m_x, g_screenCentre.m_y, cols, rows}),
+                  (std::vector<int>{c.screenCols, c.screenRows, c.centreX, c.centreY, c.asked, c.asked ? 50 : 0}));
         testing::internal::CaptureStdout();
         ShutdownConsole();
         testing::internal::GetCapturedStdout();

@@ -127,9 +127,8 @@ TEST(MessageLog, ShortLogsAreCentredMessagesWrapInTheirColoursAndLongLogsShowThe
     EXPECT_EQ(rows[3], "The Laser Fighter of Tarsis   ");
     EXPECT_EQ(rows[4].substr(0, 27), "IV was destroyed in battle ");
     EXPECT_EQ(rows[5].substr(0, 2), "x ");
-    EXPECT_EQ(pContent->m_pCells[4 * 30].m_attr, 0x0C);
-    EXPECT_EQ(pContent->m_pCells[5 * 30].m_attr, 0x0F);
-    EXPECT_EQ(pContent->m_pCells[5 * 30 + 1].m_attr, 0x0F);
+    EXPECT_EQ((std::vector<int>{pContent->m_pCells[4 * 30].m_attr, pContent->m_pCells[5 * 30].m_attr, pContent->m_pCells[5 * 30 + 1].m_attr}),
+              (std::vector<int>{0x0C, 0x0F, 0x0F}));
 
     for (int i = 0; i < 10; i++)
         LogViewAppend(log.pView, ("message " + std::to_string(i)).c_str(), 0x0F);
