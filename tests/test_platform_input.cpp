@@ -81,14 +81,11 @@ TEST(PlatformInput, ReportsAndKeysBecomeConsoleRecords)
         {"\x1b[A\x1b[B\x1b[C\x1b[D\x1bOA\x1bOB\x1bOC\x1bOD\x1b[1;5A", "38 40 39 37 38 40 39 37 38"},
         {"\x1bOr\x1bOt\x1bOv\x1bOx" "2468", "98 100 102 104 98 100 102 104"},
         {"\x1bOp\x1bOu\x1bOM" "013579", "96 101 13 48 49 51 53 55 57"},
-        {"aZq\r", "65 90 81 13"},
-        {"\n", "13"},
+        {"aZq\r", "65 90 81 13"}, {"\n", "13"},
         // A held key repeats as key-downs with one release at the end; another key keeps both.
-        {"\x1b[A\x1b[A\x1b[A", "K38 K38 38"},
-        {"ab", "65 66"},
+        {"\x1b[A\x1b[A\x1b[A", "K38 K38 38"}, {"ab", "65 66"},
         // Punctuation, control and non-ASCII bytes give nothing; unknown sequences go whole.
-        {"!,.\x01\x02\xc3\xa9", ""},
-        {"\x1b[?25h\x1b[99~x\x1b[16~", "88"},
+        {"!,.\x01\x02\xc3\xa9", ""}, {"\x1b[?25h\x1b[99~x\x1b[16~", "88"},
         // An overlong sequence is noise up to and with its final byte, however it is split.
         {"\x1b[" + std::string(1000, '2') + "Ax", "88"},
         {"\x1b[<0;5M\x1b[<;1;1M\x1b[<0;1;1;1M\x1b[<1:1;1M", ""},  // malformed SGR reports
