@@ -162,7 +162,7 @@ TEST(PlatformHeadless, HelpersScriptWhatAConsoleWouldDeliverAndTheClockMovesOnly
 {
     HeadlessInstall(80, 50);
     HeadlessClick(52, 46);
-    PlatformInputRecord rec;
+    PlatformInputRecord rec = {};
     EXPECT_EQ(HeadlessPendingInput(), 2);
     EXPECT_TRUE(PlatformReadInput(&rec) && HeadlessPendingInput() == 1);
     HeadlessPressKey(PLATFORM_VK_ESCAPE);
