@@ -23,35 +23,15 @@ struct Frame {
     PlatformCell &at(int x, int y) { return cells[(size_t)(y * cols + x)]; }
 };
 
-// The bytes that bring an 80 x 50 terminal from what it shows to the frame.
-std::string Render(TerminalScreen &screen, const Frame &frame)
+// The bytes that bring a terminal (80 x 50 unless told) from what it shows to the frame.
+std::string Render(TerminalScreen &screen, const Frame &frame, int termCols = 80, int termRows = 50)
 {
     std::string out;
-    TerminalRenderFrame(&screen, frame.cells.data(), frame.cols, frame.rows, 80, 50, &out);
+    TerminalRenderFrame(&screen, frame.cells.data(), frame.cols, frame.rows, termCols, termRows, &out);
     return out;
 }
 
 const char *const CLEAR = "\x1b[0m\x1b[2J";
-
-// Every cell shows the frame's glyph in the frame's colours: the console's colour with blue and
-// red swapped is the ANSI palette index, brightness in bit 3. Stops at the first wrong cell.
-void ExpectShows(VTermScreen *pScreen, const std::vector<PlatformCell> &cells, int step)
-{
-    auto ansi = [](int c) { return ((c & 1) << 2) | (c & 2) | ((c & 4) >> 2) | (c & 8); };
-    for (int i = 0; i < 80 * 50; i++) {
-        PlatformCell want = cells[(size_t)i];
-        VTermScreenCell got;
-        vterm_screen_get_cell(pScreen, VTermPos{i / 80, i % 80}, &got);
-        // glyph, width, fg and bg (-1 when not a palette index)
-        auto index = [](const VTermColor &c) { return VTERM_COLOR_IS_INDEXED(&c) ? (int)c.indexed.idx : -1; };
-        std::vector<int> shown = {(int)got.chars[0], got.width, index(got.fg), index(got.bg)};
-        std::vector<int> wanted = {(int)g_cp437ToUnicode[want.m_ch], 1, ansi(want.m_attr & 0x0F), ansi(want.m_attr >> 4)};
-        if (shown != wanted) {
-            EXPECT_EQ(shown, wanted) << "step " << step << ": cell " << i % 80 << "," << i / 80;
-            return;
-        }
-    }
-}
 
 }  // namespace
 
@@ -110,8 +90,7 @@ TEST(PlatformOutput, ATerminalTooSmallForTheFrameShowsANoticeUntilItIsLargeEnoug
     const struct { int cols, rows; const char *text; } sizes[] = {
         {60, 30, "This terminal is 60x30."}, {80, 49, "Vostrel needs 80x50."}, {12, 2, "Vostrel need"}};
     for (const auto &size : sizes) {
-        std::string out;
-        TerminalRenderFrame(&screen, frame.cells.data(), 80, 50, size.cols, size.rows, &out);
+        std::string out = Render(screen, frame, size.cols, size.rows);
         EXPECT_EQ(out.rfind(CLEAR, 0), 0u) << out;
         EXPECT_NE(out.find(size.text), std::string::npos) << out;
         EXPECT_EQ(out.find('Z'), std::string::npos) << out;
@@ -125,9 +104,7 @@ TEST(PlatformOutput, ATerminalTooSmallForTheFrameShowsANoticeUntilItIsLargeEnoug
             moves++;
         }
         EXPECT_EQ(moves, std::min(size.rows, 3));
-        std::string again;  // the same notice is not sent twice
-        TerminalRenderFrame(&screen, frame.cells.data(), 80, 50, size.cols, size.rows, &again);
-        EXPECT_EQ(again, "");
+        EXPECT_EQ(Render(screen, frame, size.cols, size.rows), "");  // the same notice is not sent twice
     }
     std::string out = Render(screen, frame);
     EXPECT_EQ(out.rfind(CLEAR, 0), 0u);
@@ -146,27 +123,39 @@ TEST(PlatformTerminalEmulator, EveryByteAndEveryColourShowsRightFrameAfterFrame)
     TerminalScreen screen;
     TerminalScreenInit(&screen);
     // All 256 bytes on rows 0-3, all 256 attributes on rows 10-13, varied combinations elsewhere.
-    std::vector<PlatformCell> frame(80 * 50);
+    Frame frame(80, 50);
+    std::vector<PlatformCell> &cells = frame.cells;
     for (int i = 0; i < 80 * 50; i++)
-        frame[(size_t)i] = i < 320                ? PlatformCell{(unsigned char)i, 0x07}
+        cells[(size_t)i] = i < 320                ? PlatformCell{(unsigned char)i, 0x07}
                            : i >= 800 && i < 1120 ? PlatformCell{0xDB, (unsigned char)(i - 800)}
                                                   : PlatformCell{(unsigned char)(i * 7), (unsigned char)(i * 13)};
     // Then frames of scattered cells, a run of one colour (a text), and now and then a whole row.
     uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };
+    // The console's colour with blue and red swapped is the ANSI palette index, brightness in bit 3.
+    auto ansi = [](int c) { return ((c & 1) << 2) | (c & 2) | ((c & 4) >> 2) | (c & 8); };
+    auto index = [](const VTermColor &c) { return VTERM_COLOR_IS_INDEXED(&c) ? (int)c.indexed.idx : -1; };
     for (int step = 0; step < 60 && !HasFailure(); step++) {
-        std::string out;
-        TerminalRenderFrame(&screen, frame.data(), 80, 50, 80, 50, &out);
+        std::string out = Render(screen, frame);
         vterm_input_write(pVt, out.data(), out.size());
-        ExpectShows(pScreen, frame, step);
+        // Every cell shows the frame's glyph, one column wide, in the frame's colours (-1: not a
+        // palette index). Stops at the first wrong cell.
+        for (int i = 0; i < 80 * 50 && !HasFailure(); i++) {
+            PlatformCell want = cells[(size_t)i];
+            VTermScreenCell got;
+            vterm_screen_get_cell(pScreen, VTermPos{i / 80, i % 80}, &got);
+            EXPECT_EQ((std::vector<int>{(int)got.chars[0], got.width, index(got.fg), index(got.bg)}),
+                      (std::vector<int>{(int)g_cp437ToUnicode[want.m_ch], 1, ansi(want.m_attr & 0x0F), ansi(want.m_attr >> 4)}))
+                << "step " << step << ": cell " << i % 80 << "," << i / 80;
+        }
         for (int i = (int)(next() % 40); i > 0; i--)
-            frame[next() % frame.size()] = PlatformCell{(unsigned char)next(), (unsigned char)next()};
-        size_t start = next() % frame.size();
+            cells[next() % cells.size()] = PlatformCell{(unsigned char)next(), (unsigned char)next()};
+        size_t start = next() % cells.size();
         unsigned char attr = (unsigned char)next();
-        for (size_t i = start; i < start + 12 && i < frame.size(); i++)
-            frame[i] = PlatformCell{(unsigned char)('A' + i % 26), attr};
+        for (size_t i = start; i < start + 12 && i < cells.size(); i++)
+            cells[i] = PlatformCell{(unsigned char)('A' + i % 26), attr};
         if (step % 10 == 9)
-            std::fill_n(frame.begin() + (next() % 50) * 80, 80, PlatformCell{0xCD, 0x1F});
+            std::fill_n(cells.begin() + (next() % 50) * 80, 80, PlatformCell{0xCD, 0x1F});
     }
     vterm_free(pVt);
 }

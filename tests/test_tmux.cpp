@@ -86,19 +86,18 @@ struct PaneScreen {
         vterm_input_write(vt, bytes.data(), bytes.size());
     }
     ~PaneScreen() { vterm_free(vt); }
-    VTermScreenCell Cell(int x, int y) const
+    // The glyph a cell shows, and its ANSI colour indexes fg and bg (-1: not a palette index).
+    std::vector<int> At(int x, int y) const
     {
         VTermScreenCell cell;
         vterm_screen_get_cell(screen, VTermPos{y, x}, &cell);
-        return cell;
+        auto index = [](const VTermColor &c) { return VTERM_COLOR_IS_INDEXED(&c) ? c.indexed.idx : -1; };
+        return {(int)(cell.chars[0] ? cell.chars[0] : 0x20u), index(cell.fg), index(cell.bg)};
     }
-    static int Index(const VTermColor &c) { return VTERM_COLOR_IS_INDEXED(&c) ? c.indexed.idx : -1; }
     // The cell shows this code page 437 byte with the ANSI colour indexes fg and bg.
     void ExpectCell(int x, int y, unsigned char ch, int fg, int bg) const
     {
-        VTermScreenCell cell = Cell(x, y);
-        std::vector<int> shown = {(int)(cell.chars[0] ? cell.chars[0] : 0x20u), Index(cell.fg), Index(cell.bg)};
-        EXPECT_EQ(shown, (std::vector<int>{(int)g_cp437ToUnicode[ch], fg, bg})) << "glyph, fg, bg at " << x << "," << y;
+        EXPECT_EQ(At(x, y), (std::vector<int>{(int)g_cp437ToUnicode[ch], fg, bg})) << "glyph, fg, bg at " << x << "," << y;
     }
 };
 
@@ -237,7 +236,7 @@ void ExpectProbeScreen(TmuxPane &pane)
     for (int i = 0; i < 256; i++)
         shown.ExpectCell(8 + i % 64, 30 + i / 64, (unsigned char)i, 9, 12);  // bright red on bright blue
     // (tmux's capture does not always name a black background at the start of a line.)
-    EXPECT_EQ(PaneScreen::Index(shown.Cell(8, 34).fg), 10);
+    EXPECT_EQ(shown.At(8, 34)[1], 10);
 }
 
 TEST(PlatformTmux, TheProbeDrawsTakesClicksSurvivesShrinkingCtrlZFgAndEnlargingAndGivesTheTerminalBack)

@@ -74,18 +74,17 @@ TEST(WrapText, BreaksBeforeTheWordThatDoesNotFitAndATextLongerThanTheLineLimitIs
     for (const auto &c : cases)
         EXPECT_EQ(Wrap(c.text, c.width), c.rows) << testing::PrintToString(c.text);
 
-    // A text longer than the line limit is cut there.
-    std::string lines;
+    // A text longer than the line limit is cut there: the text, the width, the last row kept.
+    std::string numbered;
     for (int i = 0; i < 150; i++)
-        lines += std::to_string(i) + "\n";
-    Text rows = Wrap(lines, 4);
-    ASSERT_EQ(rows.size(), (size_t)WRAP_MAX_LINES);
-    EXPECT_EQ(rows[99], "99  ");
-    rows = Wrap(std::string(1000, 'w'), 5);
-    ASSERT_EQ(rows.size(), (size_t)WRAP_MAX_LINES);
-    EXPECT_EQ(rows[99], "wwwww");
-    EXPECT_EQ(Wrap(std::string(500, 'w'), 5).size(), (size_t)WRAP_MAX_LINES);  // exactly the limit
-    EXPECT_EQ(Wrap(std::string(499, 'w'), 5).back(), "wwww ");
+        numbered += std::to_string(i) + "\n";
+    const struct { std::string text; int width; const char *last; } cut[] = {
+        {numbered, 4, "99  "}, {std::string(1000, 'w'), 5, "wwwww"},
+        {std::string(500, 'w'), 5, "wwwww"}, {std::string(499, 'w'), 5, "wwww "}};  // just the limit
+    for (const auto &c : cut) {
+        Text rows = Wrap(c.text, c.width);
+        EXPECT_EQ(std::make_pair(rows.size(), rows.back()), std::make_pair((size_t)WRAP_MAX_LINES, std::string(c.last))) << c.last;
+    }
 }
 
 // A log view as the game screen builds it, without the screen around it.
@@ -127,9 +126,8 @@ TEST(MessageLog, ShortLogsAreCentredMessagesWrapInTheirColoursAndLongLogsShowThe
     EXPECT_EQ(rows[3], "The Laser Fighter of Tarsis   ");
     EXPECT_EQ(rows[4].substr(0, 27), "IV was destroyed in battle ");
     EXPECT_EQ(rows[5].substr(0, 2), "x ");
-    EXPECT_EQ(pContent->m_pCells[4 * 30].m_attr, 0x0C);
-    EXPECT_EQ(pContent->m_pCells[5 * 30].m_attr, 0x0F);
-    EXPECT_EQ(pContent->m_pCells[5 * 30 + 1].m_attr, 0x0F);
+    EXPECT_EQ((std::vector<int>{pContent->m_pCells[4 * 30].m_attr, pContent->m_pCells[5 * 30].m_attr, pContent->m_pCells[5 * 30 + 1].m_attr}),
+              (std::vector<int>{0x0C, 0x0F, 0x0F}));
 
     for (int i = 0; i < 10; i++)
         LogViewAppend(log.pView, ("message " + std::to_string(i)).c_str(), 0x0F);

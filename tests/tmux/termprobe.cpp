@@ -85,15 +85,13 @@ int main(int argc, char **argv)
                     printf("termprobe: clicked\n");
                 }
             } else if (rec.m_kind == PLATFORM_RECORD_KEY) {
-                if (rec.m_vk == 'Q') {
+                if (rec.m_vk == 'Q')
                     status = 0;
-                } else if (rec.m_vk == 'X') {
+                if (rec.m_vk == 'X')
                     exit(3);
-                } else if (rec.m_vk == 'A') {
-                    V_ASSERT(rec.m_vk != 'A');
-                } else if (rec.m_vk == 'S') {
+                V_ASSERT(rec.m_vk != 'A');
+                if (rec.m_vk == 'S')
                     Fault();
-                }
             }
         }
         PlatformPresent(s_screen.data(), COLS, ROWS);
