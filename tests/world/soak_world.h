@@ -64,10 +64,8 @@ inline void StartGame(unsigned seed, int cSystem = 0, int cCompany = 0)
     TurnSetHooks(nullptr);
     BattleSetScreens(nullptr);
     BattleInit();
-    if (cCompany == 0)
-        cCompany = RandInt(4) + 2;
-    if (cSystem == 0)
-        cSystem = RandInt(10) + 5;
+    cCompany = cCompany ? cCompany : RandInt(4) + 2;
+    cSystem = cSystem ? cSystem : RandInt(10) + 5;
     UniverseCreate(&g_pUniverse, cSystem, cCompany);
     MessagesClear();
 }
@@ -117,11 +115,7 @@ struct Checker {
     std::unordered_set<const Fleet *> fleets;
     std::vector<const Fleet *> pointed;   // fleets chased and fleets in a gate's transit
 
-    void Fail(const std::string &what)
-    {
-        if (failure.empty())
-            failure = what;
-    }
+    void Fail(const std::string &what) { failure = failure.empty() ? what : failure; }
     void Id(int id, const char *pKind)
     {
         if (id < 0 || id >= g_nextObjectId)
@@ -302,18 +296,17 @@ inline Game Play(unsigned seed, int turns, int cSystem = 0, int cCompany = 0)
     game.msPerTurn = std::chrono::duration<double, std::milli>(elapsed).count() /
                      (game.turnReached ? game.turnReached : 1);
     game.alive = CompaniesWithColonies(g_pUniverse);
+    auto count = [&game](const Fleet *pFleet) {   // a fleet in space, or a hold if there is one
+        game.ships += pFleet ? pFleet->m_cShip : 0;
+        game.attackers += pFleet && pFleet->m_pAttackTarget;
+    };
     for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
         const System *pSystem = g_pUniverse->m_ppSystem[s];
         game.fleetsInSpace += pSystem->m_pFleets->m_cItem;
-        for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext) {
-            game.ships += ((const Fleet *)pNode->m_pData)->m_cShip;
-            game.attackers += ((const Fleet *)pNode->m_pData)->m_pAttackTarget != nullptr;
-        }
-        for (int i = 0; i < pSystem->m_cPlanet; i++) {
-            const Fleet *pHold = pSystem->m_ppPlanet[i]->m_pFleet;
-            game.ships += pHold ? pHold->m_cShip : 0;
-            game.attackers += pHold && pHold->m_pAttackTarget;
-        }
+        for (const ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
+            count((const Fleet *)pNode->m_pData);
+        for (int i = 0; i < pSystem->m_cPlanet; i++)
+            count(pSystem->m_ppPlanet[i]->m_pFleet);
     }
     for (int c = 0; c < g_pUniverse->m_cCompany; c++)
         game.colonies += g_pUniverse->m_ppCompany[c]->m_cColony;
@@ -321,7 +314,7 @@ inline Game Play(unsigned seed, int turns, int cSystem = 0, int cCompany = 0)
     return game;
 }
 
-// "Human", "none" (no one or several hold colonies) or the sole computer company's number.
+// "player", "none" (no one or several hold colonies) or the sole computer company's number.
 inline std::string Winner(const Game &game)
 {
     if (game.alive.size() != 1)

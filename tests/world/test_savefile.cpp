@@ -12,7 +12,6 @@
 #include <fstream>
 #include <random>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "game/world/savefile.h"
@@ -133,9 +132,8 @@ TEST_F(SaveFile, WritesTheExactLinesAndReadsThemBackIntoAWorldThatPlaysOn)
 
     // The world in play is the loaded one now: the harvester is finished on turn 43 as the
     // fourth structure, with the id N.
-    Universe *pOld = g_pUniverse;
+    UniverseDestroy(&g_pUniverse);
     g_pUniverse = pLoaded;
-    UniverseDestroy(&pOld);
     for (int turn = 0; turn < 3; turn++)
         UniverseUpdate(g_pUniverse);
     ASSERT_EQ(pTerra->m_cStructure, 4);
@@ -165,9 +163,9 @@ TEST_P(PlayedGame, SavesLoadsAndSavesAgainToTheSameBytesAndPlaysOn)
     };
     for (int round = 0; round < 3; round++) {
         // A hundred turns, then on to a turn that ends with a fleet at a gate, about to warp.
-        player.PlayTurns(g_pUniverse, 100);
+        ASSERT_EQ(player.PlayTurns(g_pUniverse, 100), 0);
         for (int extra = 0; extra < 200 && fleetsIn(FLEET_WARP) == 0; extra++)
-            player.PlayTurns(g_pUniverse, 1);
+            ASSERT_EQ(player.PlayTurns(g_pUniverse, 1), 0);
         MessagesClear();
         Structure *pShipyard = PlanetGetShipyard(g_pUniverse->m_ppSystem[0]->m_ppPlanet[0]);
         EXPECT_TRUE(fleetsIn(FLEET_WARP) > 0 && fleetsIn(FLEET_MOVING) > 0 && pShipyard &&
@@ -281,7 +279,6 @@ TEST_F(SaveFile, ASaveKilledAtAnyPointLeavesASlotThatLoads)
     ASSERT_EQ(SaveUniverse((m_dir / "timing").c_str(), g_pUniverse, why, sizeof why), 0);
     auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     std::mt19937 random(4);
-    int olds = 0, news = 0;
     for (int attempt = 0; attempt < 12; attempt++) {
         if (attempt % 2 == 0)
             std::ofstream(m_slot, std::ios::binary | std::ios::trunc) << old;
@@ -295,14 +292,11 @@ TEST_F(SaveFile, ASaveKilledAtAnyPointLeavesASlotThatLoads)
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         std::string now = FileText(m_slot);
-        olds += now == old;
-        news += now == fresh;
         ASSERT_TRUE(now == old || now == fresh) << "kill " << attempt;
         int nextId = -1;
         Universe *pLoaded = Read(now, &nextId);  // loads, whichever it holds
         UniverseDestroy(&pLoaded);
     }
-    EXPECT_GT(olds + news, 0);
 
     // The next good save clears what the killed ones left beside the slot, and no more; its mode
     // follows the player's umask.
