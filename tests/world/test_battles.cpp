@@ -166,8 +166,8 @@ TEST_F(Battles, OnlyABattleOfThePlayersIsShownAndAScreenThatCannotRunLeavesTheCo
         ChooseAttackers2(pBattle);
         EXPECT_EQ(pAttack2->m_cItem, c.attackers2);
         ResolveBattles();
-        EXPECT_EQ(std::vector<int>({g_selects, g_blocks, g_results}), std::vector<int>({c.selects, c.blocks, c.results}))
-            << "case " << &c - cases;
+        EXPECT_EQ(std::vector<int>({g_selects, g_blocks, g_results}),
+                  std::vector<int>({c.selects, c.blocks, c.results})) << "case " << &c - cases;
     }
 }
 

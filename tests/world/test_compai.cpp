@@ -57,8 +57,8 @@ TEST_F(AI, TheModeRuleNeedsAStrictLeadAndRevertsOnlyFromIdleOrDefense)
         Rival()->m_aiState = c.state;
         Rival()->m_aiLastState = c.last;
         AIUpdateCompanyMode(g_pUniverse, Rival());
-        EXPECT_EQ(std::make_pair(Rival()->m_aiState, Rival()->m_aiLastState), std::make_pair(c.expectState, c.expectLast))
-            << "case " << &c - cases;
+        EXPECT_EQ(std::make_pair(Rival()->m_aiState, Rival()->m_aiLastState),
+                  std::make_pair(c.expectState, c.expectLast)) << "case " << &c - cases;
         while (pAt->m_cStructure > first)
             StructureDestroy(&pAt->m_ppStructure[--pAt->m_cStructure]);
     }
@@ -179,8 +179,8 @@ TEST_F(AI, AnAffordableDrawIsQueuedUnlessItCameWithTheLastAttempt)
 // Fleet steps at their edges. Each case is a fleet in space in system 0 of the given size.
 TEST_F(AI, AFleetStepByState)
 {
-    const int FAST = V_TYPE_SHIP_FAST, COLONY = V_TYPE_MOTHERSHIP_COLONY, IDLE = FLEET_AI_IDLE;
-    const int TRANSIT = FLEET_AI_TRANSIT;
+    const int FAST = V_TYPE_SHIP_FAST, COLONY = V_TYPE_MOTHERSHIP_COLONY;
+    const int IDLE = FLEET_AI_IDLE, TRANSIT = FLEET_AI_TRANSIT;
     struct Case {
         const char *what;
         int type, ships, aiSize, aiState, eState;

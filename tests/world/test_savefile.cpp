@@ -155,10 +155,9 @@ TEST_P(PlayedGame, SavesLoadsAndSavesAgainToTheSameBytesAndPlaysOn)
     motion_test::ScriptedPlayer player = save_test::BusyPlayer(GetParam());
     auto fleetsIn = [](int state) {
         int count = 0;
-        for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
+        for (int s = 0; s < g_pUniverse->m_cSystem; s++)
             for (ListNode *pNode = g_pUniverse->m_ppSystem[s]->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
                 count += ((Fleet *)pNode->m_pData)->m_eState == state;
-        }
         return count;
     };
     for (int round = 0; round < 3; round++) {
