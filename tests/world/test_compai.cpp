@@ -343,7 +343,7 @@ TEST(AISoak, ShortGamesKeepEveryInvariantColoniseAndReplay)
     for (unsigned seed : {11u, 12u, 13u}) {
         soak::Game game = soak::Play(seed, 200);
         EXPECT_EQ(game.failure, "") << "seed " << seed;
-        EXPECT_TRUE(game.colonies > (int)game.alive.size() && game.ships > 0) << "seed " << seed;
+        EXPECT_TRUE(game.figures.colonies > (int)game.alive.size() && game.figures.ships > 0) << "seed " << seed;
     }
     soak::Game first = soak::Play(5, 100), second = soak::Play(5, 100);
     EXPECT_EQ(first.turnReached, 100);
