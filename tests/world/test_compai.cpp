@@ -116,11 +116,8 @@ TEST_F(AI, AnOrderThatCannotPayGivesUpAfterItsCountedDraws)
         RandSeed(seed);
         for (int counted = 0; counted < 6; cInfraDraws++)   // the planet has a shipyard: those are free
             counted += V_TYPE_HARVESTER_ENERGY + RandDraw() % 3 != V_TYPE_SHIPYARD;
-        struct Case {
-            void (*pfnOrder)(Planet *);
-            int cDraws;
-        } cases[] = {{AIOrderCombatShip, cShipDraws}, {AIOrderDefensiveStructure, 5},
-                     {AIOrderInfrastructure, cInfraDraws}};
+        struct Case { void (*pfnOrder)(Planet *); int cDraws; } cases[] = {
+            {AIOrderCombatShip, cShipDraws}, {AIOrderDefensiveStructure, 5}, {AIOrderInfrastructure, cInfraDraws}};
         for (const Case &c : cases) {
             RandSeed(seed);
             for (int i = 0; i < c.cDraws; i++)

@@ -116,19 +116,18 @@ TEST_F(SaveFile, WritesTheExactLinesAndReadsThemBackIntoAWorldThatPlaysOn)
     EXPECT_EQ(std::to_string(g_nextObjectId), n);
     EXPECT_EQ(Text(pLoaded), text);
 
+    // The same text shows the same ids and numbers; what it cannot show: references that lead
+    // into the world read (ids alike would lead into the world in play too), the company's fleet
+    // table, a queue's last node and the AI size drawn anew.
     System *pHome = pLoaded->m_ppSystem[0];
     Planet *pTerra = pHome->m_ppPlanet[0];
     Fleet *pRaider = (Fleet *)pLoaded->m_ppSystem[1]->m_pFleets->m_pHead->m_pData;
-    Structure *pColony = PlanetGetColony(pTerra);
-    EXPECT_TRUE(pLoaded->m_ppCompany[0]->m_iNum == 1 && pLoaded->m_ppCompany[1]->m_iNum == 2 &&
-                !pHome->m_ppPlanet[1]->m_pOwner && pTerra->m_pOwner == pLoaded->m_ppCompany[0]);
-    EXPECT_TRUE(!pTerra->m_pFleet->m_pTargetPlanet && pRaider->m_pTargetPlanet == pLoaded->m_ppSystem[1]->m_ppPlanet[0] &&
+    EXPECT_TRUE(pTerra->m_pOwner == pLoaded->m_ppCompany[0] && pRaider->m_pOwner == pLoaded->m_ppCompany[1] &&
+                pRaider->m_pTargetPlanet == pLoaded->m_ppSystem[1]->m_ppPlanet[0] &&
                 pRaider->m_pAttackTarget == pHome->m_ppPlanet[1] && pRaider->m_pRoute->m_pHead->m_pData == pHome &&
-                pLoaded->m_ppCompany[1]->m_ppFleet[0] == pRaider && pRaider->m_pOwner == pLoaded->m_ppCompany[1]);
-    EXPECT_TRUE(pRaider->m_aiSize >= FLEET_AI_SIZE_MIN && pRaider->m_aiSize <= FLEET_AI_SIZE_MAX);
-    BuildQueue *pQueue = pColony->m_pQueue;
-    EXPECT_TRUE(pQueue->m_pFirst->m_eType == V_TYPE_HARVESTER_ENERGY && pQueue->m_pLast->m_eType == V_TYPE_SAT_VAVUVUR &&
-                pQueue->m_pFirst->m_pNext->m_iTurns == 45 && !pQueue->m_pLast->m_pNext);
+                pLoaded->m_ppCompany[1]->m_ppFleet[0] == pRaider);
+    EXPECT_TRUE(pRaider->m_aiSize >= FLEET_AI_SIZE_MIN && pRaider->m_aiSize <= FLEET_AI_SIZE_MAX &&
+                PlanetGetColony(pTerra)->m_pQueue->m_pLast->m_eType == V_TYPE_SAT_VAVUVUR);
 
     // The world in play is the loaded one now: the harvester is finished on turn 43 as the
     // fourth structure, with the id N.
