@@ -176,8 +176,8 @@ TEST_F(AI, AnAffordableDrawIsQueuedUnlessItCameWithTheLastAttempt)
 // Fleet steps at their edges. Each case is a fleet in space in system 0 of the given size.
 TEST_F(AI, AFleetStepByState)
 {
-    const int FAST = V_TYPE_SHIP_FAST, COLONY = V_TYPE_MOTHERSHIP_COLONY;
-    const int IDLE = FLEET_AI_IDLE, TRANSIT = FLEET_AI_TRANSIT;
+    const int FAST = V_TYPE_SHIP_FAST, COLONY = V_TYPE_MOTHERSHIP_COLONY, IDLE = FLEET_AI_IDLE;
+    const int TRANSIT = FLEET_AI_TRANSIT;
     struct Case {
         const char *what;
         int type, ships, aiSize, aiState, eState;
