@@ -21,7 +21,8 @@ int main(int argc, char **argv)
     for (int seed = 1; seed <= seeds; seed++) {
         soak::Game game = soak::Play((unsigned)seed, turns);
         printf("%4d %6d %-10s %9d %9d %9d %9d %8.2f\n", seed, game.turnReached, soak::Winner(game).c_str(),
-               game.colonies, game.fleetsInSpace, game.ships, game.attackers, game.msPerTurn);
+               game.figures.colonies, game.figures.fleetsInSpace, game.figures.ships, game.figures.attackers,
+               game.msPerTurn);
         if (!game.failure.empty()) {
             printf("     invariant broken: %s\n", game.failure.c_str());
             failures++;

@@ -88,8 +88,7 @@ inline Universe *MakeTinyWorld()
     pVega->m_iEnergy = 6000;
     pVega->m_iMatter = 4000;
     StructureCreate(&pVega->m_ppStructure[pVega->m_cStructure++], pVega, V_TYPE_STORAGE);
-    pZorg->m_cColony = 1;
-    pUniverse->m_ppCompany[0]->m_cColony = 1;
+    pZorg->m_cColony = pUniverse->m_ppCompany[0]->m_cColony = 1;
     Fleet *pRaider = nullptr;
     FleetCreate(&pRaider, pVega);
     motion_test::AddShip(pRaider, V_TYPE_SHIP_ATOMIC, "Night Owl");

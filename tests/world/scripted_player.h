@@ -51,12 +51,16 @@ public:
         }
     }
 
-    void PlayTurns(Universe *pUniverse, int turns)
+    // Orders and the universe update, turn by turn; 0, or the first update's failure, which stops
+    // the run.
+    int PlayTurns(Universe *pUniverse, int turns)
     {
-        for (int turn = 0; turn < turns; turn++) {
+        int rc = 0;
+        for (int turn = 0; turn < turns && rc == 0; turn++) {
             GiveOrders(pUniverse);
-            UniverseUpdate(pUniverse);
+            rc = UniverseUpdate(pUniverse);
         }
+        return rc;
     }
 
 private:

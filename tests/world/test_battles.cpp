@@ -14,11 +14,7 @@ namespace {
 class Battles : public World {
 protected:
     Catalogues m_catalogues;   // the end of a turn runs the computer companies, which price what they build
-    void SetUp() override
-    {
-        World::SetUp();
-        BattleInit();
-    }
+    void SetUp() override { World::SetUp(); BattleInit(); }
     void TearDown() override
     {
         BattleSetScreens(nullptr);
@@ -55,11 +51,7 @@ protected:
             pNode = pNode->m_pNext;
         return (BattleUnit *)pNode->m_pData;
     }
-    static void Restart()
-    {
-        BattleShutdown();
-        BattleInit();
-    }
+    static void Restart() { BattleShutdown(); BattleInit(); }
 };
 
 // n / 2 + 1 on side 1, n / 2 on side 2, the first in order; then resting units block the enemy
@@ -113,9 +105,8 @@ TEST_F(Battles, TheWorkedNumbersOfAPassOfFire)
         ListAppend(pBattle->m_pAttack1, QueuePop(pBattle->m_pRest1));
         AssignBlocks2(pBattle);
         ResolveBattle(pBattle);
-        for (Structure *pS : structures) {
+        for (Structure *pS : structures)
             EXPECT_EQ(pS->m_pArmor->m_iBaseHp - pS->m_pArmor->m_iHp, c.lossEach) << pS->m_pName;
-        }
         EXPECT_EQ(before - pShip->m_pArmor->m_iHp, c.attackerLoss);
         Restart();
     }
@@ -175,9 +166,8 @@ TEST_F(Battles, OnlyABattleOfThePlayersIsShownAndAScreenThatCannotRunLeavesTheCo
         ChooseAttackers2(pBattle);
         EXPECT_EQ(pAttack2->m_cItem, c.attackers2);
         ResolveBattles();
-        EXPECT_EQ(g_selects, c.selects);
-        EXPECT_EQ(g_blocks, c.blocks);
-        EXPECT_EQ(g_results, c.results);
+        EXPECT_EQ(std::vector<int>({g_selects, g_blocks, g_results}),
+                  std::vector<int>({c.selects, c.blocks, c.results})) << "case " << &c - cases;
     }
 }
 

@@ -57,8 +57,8 @@ TEST_F(AI, TheModeRuleNeedsAStrictLeadAndRevertsOnlyFromIdleOrDefense)
         Rival()->m_aiState = c.state;
         Rival()->m_aiLastState = c.last;
         AIUpdateCompanyMode(g_pUniverse, Rival());
-        EXPECT_EQ(Rival()->m_aiState, c.expectState) << c.colonies << " colonies, " << c.defense << " structures";
-        EXPECT_EQ(Rival()->m_aiLastState, c.expectLast) << c.colonies << " colonies, " << c.defense << " structures";
+        EXPECT_EQ(std::make_pair(Rival()->m_aiState, Rival()->m_aiLastState),
+                  std::make_pair(c.expectState, c.expectLast)) << "case " << &c - cases;
         while (pAt->m_cStructure > first)
             StructureDestroy(&pAt->m_ppStructure[--pAt->m_cStructure]);
     }
@@ -92,9 +92,8 @@ TEST_F(AI, APlanetStepByState)
         pPlanet->m_aiLastState = c.last;
         AIRunPlanet(pPlanet);
         const BuildNode *pNode = PlanetGetColony(pPlanet)->m_pQueue->m_pFirst;
-        EXPECT_EQ(pPlanet->m_aiState, c.expectState) << "case " << &c - cases;
-        EXPECT_EQ(pPlanet->m_aiLastState, c.expectLast) << "case " << &c - cases;
-        EXPECT_EQ(pNode ? pNode->m_eType : 0, c.expectQueued) << "case " << &c - cases;
+        EXPECT_EQ(std::make_tuple(pPlanet->m_aiState, pPlanet->m_aiLastState, pNode ? pNode->m_eType : 0),
+                  std::make_tuple(c.expectState, c.expectLast, c.expectQueued)) << "case " << &c - cases;
         // The next case starts from a free planet again.
         PlanetDestroy(&SystemAt(0)->m_ppPlanet[1]);
         PlanetCreate(&SystemAt(0)->m_ppPlanet[1], SystemAt(0), "Terra", Coord{25, 0}, PLANET_ROCKY);
@@ -117,11 +116,8 @@ TEST_F(AI, AnOrderThatCannotPayGivesUpAfterItsCountedDraws)
         RandSeed(seed);
         for (int counted = 0; counted < 6; cInfraDraws++)   // the planet has a shipyard: those are free
             counted += V_TYPE_HARVESTER_ENERGY + RandDraw() % 3 != V_TYPE_SHIPYARD;
-        struct Case {
-            void (*pfnOrder)(Planet *);
-            int cDraws;
-        } cases[] = {{AIOrderCombatShip, cShipDraws}, {AIOrderDefensiveStructure, 5},
-                     {AIOrderInfrastructure, cInfraDraws}};
+        struct Case { void (*pfnOrder)(Planet *); int cDraws; } cases[] = {
+            {AIOrderCombatShip, cShipDraws}, {AIOrderDefensiveStructure, 5}, {AIOrderInfrastructure, cInfraDraws}};
         for (const Case &c : cases) {
             RandSeed(seed);
             for (int i = 0; i < c.cDraws; i++)
@@ -344,7 +340,7 @@ TEST(AISoak, ShortGamesKeepEveryInvariantColoniseAndReplay)
     for (unsigned seed : {11u, 12u, 13u}) {
         soak::Game game = soak::Play(seed, 200);
         EXPECT_EQ(game.failure, "") << "seed " << seed;
-        EXPECT_TRUE(game.colonies > (int)game.alive.size() && game.ships > 0) << "seed " << seed;
+        EXPECT_TRUE(game.figures.colonies > (int)game.alive.size() && game.figures.ships > 0) << "seed " << seed;
     }
     soak::Game first = soak::Play(5, 100), second = soak::Play(5, 100);
     EXPECT_EQ(first.turnReached, 100);

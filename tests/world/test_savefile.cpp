@@ -12,7 +12,6 @@
 #include <fstream>
 #include <random>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "game/world/savefile.h"
@@ -117,25 +116,23 @@ TEST_F(SaveFile, WritesTheExactLinesAndReadsThemBackIntoAWorldThatPlaysOn)
     EXPECT_EQ(std::to_string(g_nextObjectId), n);
     EXPECT_EQ(Text(pLoaded), text);
 
+    // The same text shows the same ids and numbers; what it cannot show: references that lead
+    // into the world read (ids alike would lead into the world in play too), the company's fleet
+    // table, a queue's last node and the AI size drawn anew.
     System *pHome = pLoaded->m_ppSystem[0];
     Planet *pTerra = pHome->m_ppPlanet[0];
     Fleet *pRaider = (Fleet *)pLoaded->m_ppSystem[1]->m_pFleets->m_pHead->m_pData;
-    Structure *pColony = PlanetGetColony(pTerra);
-    EXPECT_TRUE(pLoaded->m_ppCompany[0]->m_iNum == 1 && pLoaded->m_ppCompany[1]->m_iNum == 2 &&
-                !pHome->m_ppPlanet[1]->m_pOwner && pTerra->m_pOwner == pLoaded->m_ppCompany[0]);
-    EXPECT_TRUE(!pTerra->m_pFleet->m_pTargetPlanet && pRaider->m_pTargetPlanet == pLoaded->m_ppSystem[1]->m_ppPlanet[0] &&
+    EXPECT_TRUE(pTerra->m_pOwner == pLoaded->m_ppCompany[0] && pRaider->m_pOwner == pLoaded->m_ppCompany[1] &&
+                pRaider->m_pTargetPlanet == pLoaded->m_ppSystem[1]->m_ppPlanet[0] &&
                 pRaider->m_pAttackTarget == pHome->m_ppPlanet[1] && pRaider->m_pRoute->m_pHead->m_pData == pHome &&
-                pLoaded->m_ppCompany[1]->m_ppFleet[0] == pRaider && pRaider->m_pOwner == pLoaded->m_ppCompany[1]);
-    EXPECT_TRUE(pRaider->m_aiSize >= FLEET_AI_SIZE_MIN && pRaider->m_aiSize <= FLEET_AI_SIZE_MAX);
-    BuildQueue *pQueue = pColony->m_pQueue;
-    EXPECT_TRUE(pQueue->m_pFirst->m_eType == V_TYPE_HARVESTER_ENERGY && pQueue->m_pLast->m_eType == V_TYPE_SAT_VAVUVUR &&
-                pQueue->m_pFirst->m_pNext->m_iTurns == 45 && !pQueue->m_pLast->m_pNext);
+                pLoaded->m_ppCompany[1]->m_ppFleet[0] == pRaider);
+    EXPECT_TRUE(pRaider->m_aiSize >= FLEET_AI_SIZE_MIN && pRaider->m_aiSize <= FLEET_AI_SIZE_MAX &&
+                PlanetGetColony(pTerra)->m_pQueue->m_pLast->m_eType == V_TYPE_SAT_VAVUVUR);
 
     // The world in play is the loaded one now: the harvester is finished on turn 43 as the
     // fourth structure, with the id N.
-    Universe *pOld = g_pUniverse;
+    UniverseDestroy(&g_pUniverse);
     g_pUniverse = pLoaded;
-    UniverseDestroy(&pOld);
     for (int turn = 0; turn < 3; turn++)
         UniverseUpdate(g_pUniverse);
     ASSERT_EQ(pTerra->m_cStructure, 4);
@@ -157,17 +154,16 @@ TEST_P(PlayedGame, SavesLoadsAndSavesAgainToTheSameBytesAndPlaysOn)
     motion_test::ScriptedPlayer player = save_test::BusyPlayer(GetParam());
     auto fleetsIn = [](int state) {
         int count = 0;
-        for (int s = 0; s < g_pUniverse->m_cSystem; s++) {
+        for (int s = 0; s < g_pUniverse->m_cSystem; s++)
             for (ListNode *pNode = g_pUniverse->m_ppSystem[s]->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
                 count += ((Fleet *)pNode->m_pData)->m_eState == state;
-        }
         return count;
     };
     for (int round = 0; round < 3; round++) {
         // A hundred turns, then on to a turn that ends with a fleet at a gate, about to warp.
-        player.PlayTurns(g_pUniverse, 100);
+        ASSERT_EQ(player.PlayTurns(g_pUniverse, 100), 0);
         for (int extra = 0; extra < 200 && fleetsIn(FLEET_WARP) == 0; extra++)
-            player.PlayTurns(g_pUniverse, 1);
+            ASSERT_EQ(player.PlayTurns(g_pUniverse, 1), 0);
         MessagesClear();
         Structure *pShipyard = PlanetGetShipyard(g_pUniverse->m_ppSystem[0]->m_ppPlanet[0]);
         EXPECT_TRUE(fleetsIn(FLEET_WARP) > 0 && fleetsIn(FLEET_MOVING) > 0 && pShipyard &&
@@ -281,7 +277,6 @@ TEST_F(SaveFile, ASaveKilledAtAnyPointLeavesASlotThatLoads)
     ASSERT_EQ(SaveUniverse((m_dir / "timing").c_str(), g_pUniverse, why, sizeof why), 0);
     auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     std::mt19937 random(4);
-    int olds = 0, news = 0;
     for (int attempt = 0; attempt < 12; attempt++) {
         if (attempt % 2 == 0)
             std::ofstream(m_slot, std::ios::binary | std::ios::trunc) << old;
@@ -295,14 +290,11 @@ TEST_F(SaveFile, ASaveKilledAtAnyPointLeavesASlotThatLoads)
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         std::string now = FileText(m_slot);
-        olds += now == old;
-        news += now == fresh;
         ASSERT_TRUE(now == old || now == fresh) << "kill " << attempt;
         int nextId = -1;
         Universe *pLoaded = Read(now, &nextId);  // loads, whichever it holds
         UniverseDestroy(&pLoaded);
     }
-    EXPECT_GT(olds + news, 0);
 
     // The next good save clears what the killed ones left beside the slot, and no more; its mode
     // follows the player's umask.

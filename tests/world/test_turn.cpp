@@ -57,21 +57,13 @@ protected:
     Catalogues m_catalogues;
     void SetUp() override {}
 
-    // Generates the seed's galaxy, a run of the script seeded alike; returns the company count.
-    int Generate(unsigned seed)
+    // Generates the seed's galaxy as the game does, for a run of the script seeded alike.
+    void Generate(unsigned seed)
     {
         RandSeed(seed);
         m_player.Seed(seed);
         int companies = RandInt(4) + 2;
-        EXPECT_EQ(UniverseCreate(&g_pUniverse, RandInt(10) + 5, companies), 0);
-        return companies;
-    }
-
-    // The script's orders for one turn, then the turn itself.
-    void PlayTurn()
-    {
-        m_player.GiveOrders(g_pUniverse);
-        ASSERT_EQ(UniverseUpdate(g_pUniverse), 0);
+        ASSERT_EQ(UniverseCreate(&g_pUniverse, RandInt(10) + 5, companies), 0);
     }
 
     ScriptedPlayer m_player;
@@ -81,8 +73,7 @@ class Soak : public ScriptedPlay, public ::testing::WithParamInterface<unsigned>
 
 TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
 {
-    int companies = Generate(GetParam());
-    ASSERT_FALSE(HasFailure());
+    ASSERT_NO_FATAL_FAILURE(Generate(GetParam()));
     static int s_released;
     s_released = 0;
     FleetSetReleaseListener([](Fleet *) { s_released++; });
@@ -91,8 +82,8 @@ TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
     if (GetParam() % 2)
         BattleInit();
     int battles = 0;
-    for (int turn = 0; turn < 1000 && !HasFatalFailure(); turn++) {
-        PlayTurn();
+    for (int turn = 0; turn < 1000; turn++) {
+        ASSERT_EQ(m_player.PlayTurns(g_pUniverse, 1), 0) << "turn " << turn;
         ResolveBattles();
         ASSERT_EQ(soak::CheckInvariants(g_pUniverse), "") << "turn " << turn;
         battles += CountMessages("You have encountered an enemy fleet!");
@@ -103,11 +94,11 @@ TEST_P(Soak, AThousandTurnsOfOrdersKeepTheWorldWholeAndTearDownClean)
     // The orders did make things happen: fleets merged, docked or disbanded, colonies were
     // founded, shipyards delivered ships.
     int colonies = 0, offense = 0;
-    for (int c = 0; c < companies; c++) {
+    for (int c = 0; c < g_pUniverse->m_cCompany; c++) {
         colonies += g_pUniverse->m_ppCompany[c]->m_cColony;
         offense += g_pUniverse->m_ppCompany[c]->m_offenseScore;
     }
-    EXPECT_TRUE(g_pUniverse->m_iTurn == 1000 && s_released > 0 && colonies > companies && offense > 0)
+    EXPECT_TRUE(g_pUniverse->m_iTurn == 1000 && s_released > 0 && colonies > g_pUniverse->m_cCompany && offense > 0)
         << s_released << " released, " << colonies << " colonies, " << offense << " ships built";
 }
 
@@ -120,13 +111,6 @@ INSTANTIATE_TEST_SUITE_P(Seeds, Soak, ::testing::ValuesIn(SEEDS));
 // the turn shows up there as a diff. When it is intended, review the new lines the failure prints
 // and write them with: VOSTREL_UPDATE_REPLAYS=1 ./vostrel_world_tests --gtest_filter='Replays.*'
 
-uint32_t Fnv(uint32_t hash, long long value)
-{
-    for (int i = 0; i < 8; i++, value >>= 8)
-        hash = (hash ^ (uint32_t)(value & 0xFF)) * 16777619u;
-    return hash;
-}
-
 std::string Digest(unsigned seed, int messages)
 {
     const Universe *pUniverse = g_pUniverse;
@@ -135,12 +119,13 @@ std::string Digest(unsigned seed, int messages)
         colonies += (c ? " " : "") + std::to_string(pUniverse->m_ppCompany[c]->m_cColony);
     long long energy = 0, matter = 0;
     int fleets = 0;
-    uint32_t hash = 2166136261u;
+    uint32_t hash = 2166136261u;  // 32-bit FNV-1a over each value's eight bytes, lowest first
     auto add = [&](const Fleet *pFleet, int where) {
         fleets++;
         for (long long value : {(long long)where, (long long)pFleet->m_pos.m_x, (long long)pFleet->m_pos.m_y,
                                 (long long)pFleet->m_cShip, (long long)pFleet->m_eState})
-            hash = Fnv(hash, value);
+            for (int i = 0; i < 8; i++, value >>= 8)
+                hash = (hash ^ (uint32_t)(value & 0xFF)) * 16777619u;
     };
     for (int s = 0; s < pUniverse->m_cSystem; s++) {
         const System *pSystem = pUniverse->m_ppSystem[s];
@@ -154,11 +139,10 @@ std::string Digest(unsigned seed, int messages)
                 add(pPlanet->m_pFleet, 1000 * (s + 1) + p);
         }
     }
-    char hex[16];
-    snprintf(hex, sizeof hex, "%08x", hash);
-    return "seed " + std::to_string(seed) + ": turn " + std::to_string(pUniverse->m_iTurn) + ", colonies " +
-           colonies + ", stores " + std::to_string(energy) + "/" + std::to_string(matter) + ", fleets " +
-           std::to_string(fleets) + " " + hex + ", messages " + std::to_string(messages);
+    char line[256];
+    snprintf(line, sizeof line, "seed %u: turn %d, colonies %s, stores %lld/%lld, fleets %d %08x, messages %d", seed,
+             pUniverse->m_iTurn, colonies.c_str(), energy, matter, fleets, hash, messages);
+    return line;
 }
 
 using Replays = ScriptedPlay;
@@ -168,14 +152,13 @@ TEST_F(Replays, SeededGamesEndAsTheCheckedInDigestsSay)
     FleetSetEncounterHandler(LoseFirstShipsAndReturn);
     std::string digests;
     for (unsigned seed : SEEDS) {
-        Generate(seed);
+        ASSERT_NO_FATAL_FAILURE(Generate(seed));
         int messages = 0;
-        for (int turn = 0; turn < 120 && !HasFailure(); turn++) {
-            PlayTurn();
+        for (int turn = 0; turn < 120; turn++) {
+            ASSERT_EQ(m_player.PlayTurns(g_pUniverse, 1), 0) << "seed " << seed << ", turn " << turn;
             messages += MessageCount();
             MessagesClear();
         }
-        ASSERT_FALSE(HasFailure());
         digests += Digest(seed, messages) + "\n";
         UniverseDestroy(&g_pUniverse);
     }
