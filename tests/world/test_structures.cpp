@@ -14,14 +14,13 @@ namespace {
 using motion_test::AddStructure;
 using motion_test::CountMessages;
 
-// One system of three planets (Terra, Mars, Ceres) with a map and an icon, the player "Human" and
-// one computer company, both catalogues. Turns advance the way the turn cycle advances them for
+// One system of three planets (Terra, Mars, Ceres) with an icon, the player "Human" and one
+// computer company, both catalogues. Turns advance the way the turn cycle advances them for
 // planets: the counter goes up, then every planet runs.
 class SmallWorld : public ::testing::Test {
 protected:
     System *m_pSystem = nullptr;
     Company *m_pHuman = nullptr;
-    Company *m_pAI = nullptr;
     motion_test::Catalogues m_catalogues;
 
     void SetUp() override
@@ -29,9 +28,6 @@ protected:
         g_pUniverse = motion_test::MakeUniverse({{{{10, 10}, {30, 10}, {50, 10}}, {}, true}}, 2);
         m_pSystem = g_pUniverse->m_ppSystem[0];
         m_pHuman = g_pUniverse->m_ppCompany[0];
-        m_pAI = g_pUniverse->m_ppCompany[1];
-        m_pSystem->m_pMap = CreateSurface(100, 100);
-        FillSurface(m_pSystem->m_pMap, Cell{' ', 15});
         m_pSystem->m_pIcon = CreateSurface(5, 5);
         FillSurface(m_pSystem->m_pIcon, Cell{'*', 14});
         MessagesClear();
@@ -203,7 +199,7 @@ TEST_F(StructureEconomy, AShipFinishedWhereThereIsNoHoldGetsOne)
 TEST_F(StructureEconomy, TheStorageSiloCapsBothStoresOneUnitAStepButNotNegativeOnes)
 {
     Planet *pPlanet = PlanetAt(2);
-    pPlanet->m_pOwner = m_pAI;
+    pPlanet->m_pOwner = g_pUniverse->m_ppCompany[1];  // the computer company
     Structure *pSilo = AddStructure(pPlanet, V_TYPE_STORAGE);
     pPlanet->m_iEnergy = 10500;
     pPlanet->m_iMatter = 0;
