@@ -8,17 +8,21 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "game/core/files.h"
+#include "tests/world/motion_world.h"
 
 using namespace std::string_literals;
 
 namespace {
+
+using motion_test::FileText;
 
 const std::string VSPIC = VOSTREL_BINARY_DIR "/vspic", ASSETS = VOSTREL_SOURCE_DIR "/assets/";
 
@@ -32,13 +36,6 @@ std::string WriteTestFile(const std::string &bytes, const std::string &suffix = 
 {
     std::ofstream(TestFile(suffix), std::ios::binary) << bytes;
     return TestFile(suffix);
-}
-
-std::string ReadBytes(const std::string &name)
-{
-    std::ostringstream bytes;
-    bytes << std::ifstream(name, std::ios::binary).rdbuf();
-    return bytes.str();
 }
 
 bool FileIsOpen(const std::string &name)
@@ -81,14 +78,9 @@ struct ToolRun {
 // The arguments are the tests' own file names, free of blanks and quotes.
 ToolRun Vspic(const std::string &args)
 {
-    ToolRun run = {-1, ""};
-    FILE *pPipe = popen((VSPIC + " " + args + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pPipe)) > 0;)
-        run.output.append(buffer, n);
-    int status = pclose(pPipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    std::string output = TestFile(".out");
+    int status = std::system((VSPIC + " " + args + " >" + output + " 2>&1").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileText(output)};
 }
 
 // The names in assets/ with the given extension, without it.
@@ -131,7 +123,7 @@ TEST(LoadSurfaceFileDeathTest, EveryFaultPrintsItsMessageClosesTheFileAndExitsWi
     const char *OPENED = "File could not be opened", *NOT_VOSTREL = "File is not a valid Vostrel data file",
                *TOO_OLD = "The format of this file is too old", *TOO_NEW = "The format of this file is too new",
                *BAD_TAG = "Bad tag encountered in file", *EARLY_END = "Prematurely reached the end of file";
-    const std::pair<std::string, const char *> cases[] = {
+    std::vector<std::pair<std::string, const char *>> cases = {
         {" [Vostrel]\n1\n[Surface]\n1\n1\nab", NOT_VOSTREL},
         {"[Vostrel]\0\n1\n[Surface]\n1\n1\nab"s, NOT_VOSTREL},
         {"[Vostrel]\n0\n[Surface]\n1\n1\nab", TOO_OLD},
@@ -143,18 +135,14 @@ TEST(LoadSurfaceFileDeathTest, EveryFaultPrintsItsMessageClosesTheFileAndExitsWi
         {"[Vostrel]\n1\n[Surface]\n3", EARLY_END},
         {"", EARLY_END},
         {"[Vostrel]\n1\n[Surface]\n3\n; the height is missing\n", EARLY_END},
-        // Sizes below one, or whose cells cannot be counted: not a picture at all, and the size
-        // check of the cell buffer is never reached.
-        {"[Vostrel]\n1\n[Surface]\n0\n2\nabcd", NOT_VOSTREL},
-        {"[Vostrel]\n1\n[Surface]\n2\n-1\nabcd", NOT_VOSTREL},
-        {"[Vostrel]\n1\n[Surface]\nwide\n1\nabcd", NOT_VOSTREL},
-        {"[Vostrel]\n1\n[Surface]\n65536\n65536\nabcd", NOT_VOSTREL},
-        {"[Vostrel]\n1\n[Surface]\n2147483648\n1\nabcd", NOT_VOSTREL},
-        {"[Vostrel]\n1\n[Surface]\n1\n99999999999999999999999\nabcd", NOT_VOSTREL},
-        {"[Vostrel]\n1\n[Surface]\n1025\n1024\nabcd", NOT_VOSTREL},  // more cells than any picture
         // A large size on a short file ends early without taking the memory.
         {"[Vostrel]\n1\n[Surface]\n1024\n1024\nabcd", EARLY_END},
     };
+    // Sizes below one, unreadable, or of more cells than any picture: not a picture at all, and the
+    // size check of the cell buffer is never reached.
+    for (const char *pSize : {"0\n2", "2\n-1", "wide\n1", "65536\n65536", "2147483648\n1", "1\n99999999999999999999999",
+                              "1025\n1024"})
+        cases.push_back({"[Vostrel]\n1\n[Surface]\n"s + pSize + "\nabcd", NOT_VOSTREL});
     for (const auto &c : cases)
         EXPECT_EXIT(LoadInChild(WriteTestFile(c.first)), testing::ExitedWithCode(1), "^ERROR: "s + c.second + "\n$")
             << c.first;
@@ -179,7 +167,7 @@ TEST(SaveSurfaceFile, WritesTheHeaderAndTheRawCellsAndReportsAFileItCannotWrite)
     pSurface->m_pCells[0] = Cell{'\n', 0x00};
     pSurface->m_pCells[1] = Cell{0xDB, 0xFF};
     ASSERT_EQ(SaveSurfaceFile(TestFile(".v_s").c_str(), pSurface), 0);
-    EXPECT_EQ(ReadBytes(TestFile(".v_s")), "[Vostrel]\n1\n[Surface]\n2\n1\n\n\x00\xDB\xFF"s);
+    EXPECT_EQ(FileText(TestFile(".v_s")), "[Vostrel]\n1\n[Surface]\n2\n1\n\n\x00\xDB\xFF"s);
     EXPECT_EQ(SaveSurfaceFile("files_no_such_directory/picture.v_s", pSurface), 1);
     EXPECT_EQ(SaveSurfaceFile("/dev/full", pSurface), 1);
     DestroySurface(&pSurface);
@@ -196,9 +184,9 @@ TEST(Vspic, EveryByteSurvivesTheTripToTextAndBack)
     ToolRun toText = Vspic("text " + picture + " " + source), build = Vspic("build " + source + " " + rebuilt);
     ASSERT_EQ(toText.status, 0) << toText.output;
     ASSERT_EQ(build.status, 0) << build.output;
-    EXPECT_EQ(ReadBytes(rebuilt), ReadBytes(picture));
+    EXPECT_EQ(FileText(rebuilt), FileText(picture));
     ASSERT_EQ(Vspic("text " + rebuilt + " " + retold).status, 0);
-    EXPECT_EQ(ReadBytes(retold), ReadBytes(source));
+    EXPECT_EQ(FileText(retold), FileText(source));
     Surface *pLoaded = LoadSurfaceFile(rebuilt.c_str());
     EXPECT_EQ(std::string((const char *)pLoaded->m_pCells, 1024), std::string((const char *)pSurface->m_pCells, 1024));
     DestroySurface(&pSurface);
@@ -243,7 +231,7 @@ TEST(Vspic, EveryPictureInAssetsIsWhatItsCommittedSourceBuilds)
         std::string built = TestFile("_" + name + ".v_s"), committed = ASSETS + name + ".v_s";
         ToolRun run = Vspic("build " + ASSETS + name + ".vpic " + built);
         ASSERT_EQ(run.status, 0) << name << ".vpic: " << run.output;
-        EXPECT_TRUE(std::filesystem::exists(committed) && ReadBytes(built) == ReadBytes(committed))
+        EXPECT_TRUE(std::filesystem::exists(committed) && FileText(built) == FileText(committed))
             << "assets/" << name << ".v_s is not what assets/" << name << ".vpic builds; rebuild it with vspic";
     }
     for (const std::string &name : AssetNames(".v_s"))

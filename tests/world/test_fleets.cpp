@@ -1,5 +1,6 @@
 // Fleets: movement, range and upkeep, docking, merging, colonising, stranding, encounters and the
 // release of fleets that leave play.
+#include <algorithm>
 #include <climits>
 
 #include "tests/world/motion_world.h"
@@ -114,20 +115,16 @@ TEST_F(Fleets, AtAFreePlanetAColonyShipFoundsAColonyElseTheFleetIsStrandedAndPer
     FleetUpdate(pFleet);  // launches and arrives at once: 4 cells at speed 4
     const char *pStranded = "A fleet has been stranded!";
     const char *pPerished = "After being stranded for so long, everyone in your fleet helplessly perished.";
-    for (int turn = 1; turn <= 11; turn++) {
+    for (int update = 1; update <= 13; update++) {  // stranded on the first, a message a turn after
         FleetUpdate(pFleet);
-        ASSERT_EQ(pFleet->m_eState, FLEET_STRANDED) << turn;
+        ASSERT_EQ(pFleet->m_eState, update < 12 ? FLEET_STRANDED : FLEET_DEAD) << update;
+        EXPECT_TRUE(CountMessages(pStranded) == std::min(update - 1, 11) && CountMessages(pPerished) == (update >= 12))
+            << update;
     }
     EXPECT_TRUE(ListHolds(SystemAt(0)->m_pFleets, pFleet));
-    EXPECT_TRUE(CountMessages(pStranded) == 10 && CountMessages(pPerished) == 0);
-    FleetUpdate(pFleet);
-    EXPECT_EQ(pFleet->m_eState, FLEET_DEAD);
-    EXPECT_EQ(CountMessages(pStranded), 11);
     EXPECT_STREQ(MessageText(MessageCount() - 1), pPerished);
     EXPECT_TRUE(MessageAttr(MessageCount() - 1) == 0x90 && MessageAttr(MessageCount() - 2) == 0x9F);
-    FleetUpdate(pFleet);
     EXPECT_EQ(FleetMoveToPlanet(pFleet, PlanetAt(0, 0)), 1);
-    EXPECT_TRUE(CountMessages(pStranded) == 11 && pFleet->m_eState == FLEET_DEAD);
 }
 
 // Enemies meeting away from planets face each other; without a battle module nothing more

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "game/core/gamedirs.h"
 
@@ -29,8 +31,12 @@ TEST(GameDirectories, TheWorkingDirectoryFollowsTheStarTileAndTheEnvironment)
         {false, NULL, NULL, 1, ""},
     };
     fs::path start = fs::current_path();
-    const char *pHome = getenv("HOME"), *pXdg = getenv("XDG_DATA_HOME");
-    std::string home = pHome != NULL ? pHome : "/", xdg = pXdg != NULL ? pXdg : "";
+    // Sets the variable, or unsets it for none; the environment as it was is put back at the end.
+    auto put = [](const char *pName, const char *pValue) { pValue ? setenv(pName, pValue, 1) : unsetenv(pName); };
+    std::optional<std::string> saved[2];
+    for (int i = 0; i < 2; i++)
+        if (const char *pValue = getenv(i ? "HOME" : "XDG_DATA_HOME"))
+            saved[i] = pValue;
     for (const auto &c : s_cases) {
         char pattern[] = "/tmp/vostrel-dirs-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -38,23 +44,14 @@ TEST(GameDirectories, TheWorkingDirectoryFollowsTheStarTileAndTheEnvironment)
         fs::create_directories(from);
         if (c.m_starTile)
             std::ofstream(from / "dialogbg.v_s").put(0);
-        auto set = [&](const char *pName, const char *pValue) {
-            if (pValue == NULL)
-                unsetenv(pName);
-            else
-                setenv(pName, std::string(pValue) == "rel" ? "rel" : (root / pValue).c_str(), 1);
-        };
-        set("XDG_DATA_HOME", c.m_xdg);
-        set("HOME", c.m_home);
+        for (auto [pName, pValue] : {std::pair{"XDG_DATA_HOME", c.m_xdg}, {"HOME", c.m_home}})
+            put(pName, !pValue ? nullptr : std::string(pValue) == "rel" ? "rel" : (root / pValue).c_str());
         fs::current_path(from);
         EXPECT_EQ(GameEnterWorkingDirectory(), c.m_result) << c.m_workDir;
         EXPECT_EQ(fs::current_path(), *c.m_workDir ? root / c.m_workDir : from);
         fs::current_path(start);
         fs::remove_all(root);
     }
-    setenv("HOME", home.c_str(), 1);
-    if (pXdg != NULL)
-        setenv("XDG_DATA_HOME", xdg.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
+    put("XDG_DATA_HOME", saved[0] ? saved[0]->c_str() : nullptr);
+    put("HOME", saved[1] ? saved[1]->c_str() : nullptr);
 }

@@ -14,14 +14,16 @@ namespace {
 using motion_test::AddStructure;
 using motion_test::CountMessages;
 
-// One system of three planets (Terra, Mars, Ceres) with a map and an icon, the player "Human" and
-// one computer company, both catalogues. Turns advance the way the turn cycle advances them for
-// planets: the counter goes up, then every planet runs.
+// One system of three planets (Terra, Mars, Ceres), the player "Human" and one computer company,
+// both catalogues. The player's colony stands on Mars, whose name the messages' "%5s" pads; the
+// system's icon is made after it, so that only later colonies tint it. Turns advance the way the
+// turn cycle advances them for planets: the counter goes up, then every planet runs.
 class SmallWorld : public ::testing::Test {
 protected:
     System *m_pSystem = nullptr;
     Company *m_pHuman = nullptr;
-    Company *m_pAI = nullptr;
+    Planet *m_pMars = nullptr;
+    Structure *m_pColony = nullptr;
     motion_test::Catalogues m_catalogues;
 
     void SetUp() override
@@ -29,9 +31,8 @@ protected:
         g_pUniverse = motion_test::MakeUniverse({{{{10, 10}, {30, 10}, {50, 10}}, {}, true}}, 2);
         m_pSystem = g_pUniverse->m_ppSystem[0];
         m_pHuman = g_pUniverse->m_ppCompany[0];
-        m_pAI = g_pUniverse->m_ppCompany[1];
-        m_pSystem->m_pMap = CreateSurface(100, 100);
-        FillSurface(m_pSystem->m_pMap, Cell{' ', 15});
+        PlanetColonize(m_pMars = PlanetAt(1), m_pHuman);
+        m_pColony = PlanetGetColony(m_pMars);
         m_pSystem->m_pIcon = CreateSurface(5, 5);
         FillSurface(m_pSystem->m_pIcon, Cell{'*', 14});
         MessagesClear();
@@ -50,6 +51,12 @@ protected:
         g_pUniverse->m_iTurn++;
         for (int i = 0; i < m_pSystem->m_cPlanet; i++)
             PlanetUpdate(m_pSystem->m_ppPlanet[i]);
+    }
+    // The last message and Mars's stores after the next turn.
+    std::string Turn()
+    {
+        NextTurn();
+        return LastMessage() + " " + Stores(m_pMars);
     }
 
     // "energy/matter" of a planet.
@@ -107,24 +114,7 @@ TEST_F(PlanetEconomy, ColonisingPaintsTheOwnersColourTheCloseUpShowsTheHoldAndWr
     EXPECT_EQ(Stores(pPlanet), "1100/1350");
 }
 
-// The player's colony on Mars, whose name the messages' "%5s" pads.
-class StructureEconomy : public SmallWorld {
-protected:
-    void SetUp() override
-    {
-        SmallWorld::SetUp();
-        PlanetColonize(m_pMars = PlanetAt(1), m_pHuman);
-        m_pColony = PlanetGetColony(m_pMars);
-    }
-    // The last message and the stores after the next turn.
-    std::string Turn()
-    {
-        NextTurn();
-        return LastMessage() + " " + Stores(m_pMars);
-    }
-    Planet *m_pMars = nullptr;
-    Structure *m_pColony = nullptr;
-};
+using StructureEconomy = SmallWorld;
 
 TEST_F(StructureEconomy, AShipyardCostsExactlyFiveHundredOfEachAndColoniesQueueOnlyStructures)
 {
@@ -203,7 +193,7 @@ TEST_F(StructureEconomy, AShipFinishedWhereThereIsNoHoldGetsOne)
 TEST_F(StructureEconomy, TheStorageSiloCapsBothStoresOneUnitAStepButNotNegativeOnes)
 {
     Planet *pPlanet = PlanetAt(2);
-    pPlanet->m_pOwner = m_pAI;
+    pPlanet->m_pOwner = g_pUniverse->m_ppCompany[1];  // the computer company
     Structure *pSilo = AddStructure(pPlanet, V_TYPE_STORAGE);
     pPlanet->m_iEnergy = 10500;
     pPlanet->m_iMatter = 0;

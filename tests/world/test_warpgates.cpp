@@ -21,8 +21,7 @@ std::string Log()
 // A fleet that can pay opens the gate (0); supplies below zero compare as huge unsigned values, so
 // the fleet pays and sinks further, but stays at the lowest int rather than wrapping to riches.
 // With supplies 1 and 1 at a gate costing 5 and 5 and home 30 away, range 25 strands the fleet
-// (63), range 30 or a range wrapped below zero sends it home (60); without a home there is only
-// the cry for help.
+// (63), range 30 or a range wrapped below zero sends it home (60).
 TEST_F(Warpgates, ActivatingAGateTakesItsPriceOrSendsTheFleetHomeOrStrandsIt)
 {
     Fleet *pFleet = SpaceFleet(0, 0, Coord{0, 30}, {V_TYPE_SHIP_FAST});
@@ -52,10 +51,6 @@ TEST_F(Warpgates, ActivatingAGateTakesItsPriceOrSendsTheFleetHomeOrStrandsIt)
         EXPECT_EQ(Log(), "Insufficient resources to activate warp gate\n");
         EXPECT_TRUE(pFleet->m_eState == FLEET_LAUNCH && pFleet->m_pTargetPlanet == PlanetAt(0, 0));
     }
-    MessagesClear();
-    pFleet->m_pHomePlanet = nullptr;
-    EXPECT_EQ(WarpgateActivate(pDear, pFleet), 63);
-    EXPECT_EQ(Log(), "Fleet Stranded! HELP!\n");
 }
 
 // Passing costs the gate's price once, then only the upkeep; the exit is reported once, at the
@@ -74,12 +69,11 @@ TEST_F(Warpgates, AFleetArrivingAtAGatePaysOnceAndPassesToThePairedSystem)
     EXPECT_TRUE(pFleet->m_pSystem == SystemAt(1) && pFleet->m_pos.m_x == 10 && pFleet->m_dY == 10.0);
     EXPECT_TRUE(!pFleet->m_pHomePlanet && !pFleet->m_pTargetGate && pFleet->m_eState == FLEET_IDLE);
     EXPECT_EQ(Log(), "Activating warp gate\nWarping through gate\n");
-    WarpgateTick(pExit);
-    EXPECT_EQ(CountMessages("Fleet exited warp gate."), 1);
-    EXPECT_EQ(MessageAttr(MessageCount() - 1), 0xAF);
-    for (int tick = 0; tick < 300; tick++)
+    for (int tick = 0; tick < 300; tick++) {
         WarpgateTick(pExit);
-    EXPECT_EQ(Log(), "Activating warp gate\nWarping through gate\nFleet exited warp gate.\n");
+        ASSERT_EQ(Log(), "Activating warp gate\nWarping through gate\nFleet exited warp gate.\n") << tick;
+    }
+    EXPECT_EQ(MessageAttr(2), 0xAF);
     pExit->m_bActive = 1;
     FleetMoveToGate(pFleet, pExit);
     Fly(pFleet, 5);
