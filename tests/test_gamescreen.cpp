@@ -165,6 +165,26 @@ TEST_F(Maps, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrANewP
     EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pHold->m_iId) + " is on its way to attack fleet " + std::to_string(pRival->m_iId) + ".");
 }
 
+// Fleets gather where planets and gates stand; a rival's fleet on the same cell, listed after the
+// player's, must not take the drag from it.
+TEST_F(Maps, ADragFromACellSharedWithARivalsFleetSendsThePlayersFleet)
+{
+    EnterSystem(0);
+    PlanetAt(0, 2)->m_bFlags = PLANET_KNOWN;
+    PlanetAt(0, 3)->m_bFlags = PLANET_KNOWN;
+    AddShip(PlanetAt(0, 3)->m_pFleet, V_TYPE_SHIP_DRONE);
+    for (Coord at : {Coord{70, 70}, Coord{0, 40}}) {  // open space, a rival's planet with its hold
+        Fleet *pMine = SpaceFleet(0, 0, at, {V_TYPE_SHIP_DRONE});
+        Fleet *pTheirs = SpaceFleet(0, 3, at, {V_TYPE_SHIP_DRONE});
+        Press(at.m_x, at.m_y);
+        Press(61, 61);
+        Release();
+        GameScreenUpdate();
+        EXPECT_EQ(pMine->m_pTargetPlanet, PlanetAt(0, 2)) << at.m_x;
+        EXPECT_EQ(pTheirs->m_eState, FLEET_IDLE);
+    }
+}
+
 TEST_F(Maps, OverSpaceTheLineIsLengthenedEveryFrameOfTheDragGivesTheOrderAgainAndAFleetLeavingPlayEndsIt)
 {
     EnterSystem(0);

@@ -613,10 +613,20 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
 
     // A hit starts a drag on the object, or carries the drag's end onto it with an order.
     auto hit = [&](Coord anchor, Planet *pPlanet, Warpgate *pGate, Fleet *pFleet) {
+        bool bFirstHit = !bHit;
         bHit = true;
         if (!bWasDragging) {
             *pbDragging = 1;
+            // Fleets gather on the cells of planets and gates, a rival's among them: the last
+            // object under the point is the source unless it would leave the player's fleet
+            // that an earlier one gives without its orders.
+            Planet *pOldPlanet = g_pDragPlanet;
+            Warpgate *pOldGate = g_pDragGate;
+            Fleet *pOldFleet = g_pDragFleet;
+            bool bOldReceives = !bFirstHit && DragReceiver();
             SetDragSource(pPlanet, pGate, pFleet);
+            if (bOldReceives && !DragReceiver())
+                SetDragSource(pOldPlanet, pOldGate, pOldFleet);
             if (CoordEqual(g_dragFrom, g_dragTo)) {
                 g_dragFrom = anchor;
                 g_dragTo = anchor;
