@@ -166,8 +166,8 @@ TEST_F(Maps, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrANewP
 }
 
 // Fleets gather where planets and gates stand; a rival's fleet on the same cell, listed after the
-// player's, must not take the drag from it.
-TEST_F(Maps, ADragFromACellSharedWithARivalsFleetSendsThePlayersFleet)
+// player's, must not take the drag or the panel from it.
+TEST_F(Maps, ADragFromACellSharedWithARivalsFleetSendsAndShowsThePlayersFleet)
 {
     EnterSystem(0);
     PlanetAt(0, 2)->m_bFlags = PLANET_KNOWN;
@@ -177,6 +177,7 @@ TEST_F(Maps, ADragFromACellSharedWithARivalsFleetSendsThePlayersFleet)
         Fleet *pMine = SpaceFleet(0, 0, at, {V_TYPE_SHIP_DRONE});
         Fleet *pTheirs = SpaceFleet(0, 3, at, {V_TYPE_SHIP_DRONE});
         Press(at.m_x, at.m_y);
+        EXPECT_EQ(g_pSelFleet, pMine);  // its panel, with a RECALL that works
         Press(61, 61);
         Release();
         GameScreenUpdate();

@@ -682,8 +682,12 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             continue;
         }
         hit(pFleet->m_pos, nullptr, nullptr, pFleet);
-        g_pSelFleet = pFleet;
         pFleet->m_bSelected = 1;
+        // On a shared cell the panel stays on the player's fleet, whose RECALL means something.
+        Company *pPlayer = PlayerCompany();
+        if (g_pSelFleet && g_pSelFleet->m_pOwner == pPlayer && pFleet->m_pOwner != pPlayer)
+            continue;
+        g_pSelFleet = pFleet;
         ShowFleetPanel(pFleet);
     }
 
