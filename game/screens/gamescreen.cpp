@@ -600,6 +600,11 @@ static Coord ClampToMap(Coord at, const Surface *pMap)
     return at;
 }
 
+// The map cell the drag was pressed on. Fleets stand on the corners of gates and planets (a
+// fleet out of a gate, one back from a battle): a click there selects and gives no order to the
+// other things on that cell.
+static Coord s_pressAt = {-1, -1};
+
 static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
 {
     // Whether this press was already a drag is decided once: a second object under the same
@@ -627,6 +632,7 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             SetDragSource(pPlanet, pGate, pFleet);
             if (bOldReceives && !DragReceiver())
                 SetDragSource(pOldPlanet, pOldGate, pOldFleet);
+            s_pressAt = Coord{x, y};
             if (CoordEqual(g_dragFrom, g_dragTo)) {
                 g_dragFrom = anchor;
                 g_dragTo = anchor;
@@ -634,7 +640,7 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             return;
         }
         g_dragTo = anchor;
-        if (!pReceiver)
+        if (!pReceiver || (x == s_pressAt.m_x && y == s_pressAt.m_y))
             return;
         // Pointing back at where the drag began gives no order: the last one stands.
         if (pPlanet && pPlanet != g_pDragPlanet)
