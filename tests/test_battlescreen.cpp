@@ -144,6 +144,29 @@ TEST_F(BattleScreen, ACancelledBlockChoiceClearsTheTargetAndAsksAgain)
     EXPECT_EQ(Row(nullptr, 0, dialogTop + 2, 58), drone + RowOf("Vessel", 24, 12, "Fast "));
 }
 
+// A line-up taller than the view: the player scrolls to its last unit and chooses its target;
+// the screen comes back scrolled where it was, so the choice shows and Finished is where it was.
+TEST_F(BattleScreen, TheBlockingScreenKeepsItsScrollAcrossATargetChoice)
+{
+    Battle *pBattle = Waiting(0, std::vector<int>(45, V_TYPE_SHIP_DRONE), 3, {V_TYPE_SHIP_FAST});
+    List *pRest = pBattle->m_pRest1, *pEnemy = pBattle->m_pRest2;
+    const int scrolled = 47 - 40;  // the dialog's rows less the view's, above its horizontal bar
+    Idle(PAST_START_GUARD);
+    for (int i = 0; i < 10; i++)
+        HeadlessPressKey(PLATFORM_VK_DOWN);
+    ClickAfter(1, 40, 45 - scrolled);  // the last unit's row
+    ClickAfter(PAST_START_GUARD, 40, TableTop(4) + 2);
+    ClickAfter(PAST_CLICK_GUARD, 5, 46 - scrolled);  // Finished
+    // Only if the view went back to the top: scroll down again and finish.
+    for (int i = 0; i < 10; i++)
+        HeadlessPressKey(PLATFORM_VK_DOWN);
+    ClickAfter(PAST_CLICK_GUARD, 5, 46 - scrolled);
+    EXPECT_EQ(BlockingScreen(pRest, pEnemy), 1);
+    EXPECT_GT(HeadlessPendingInput(), 0);  // the first Finished ended it
+    EXPECT_EQ(((BattleUnit *)pRest->m_pTail->m_pData)->m_pBlockTarget, pEnemy->m_pHead->m_pData);
+    EXPECT_EQ(Row(nullptr, 0, 45 - scrolled, 58), RowOf("Vessel", 24, 0, "N/A  ") + RowOf("Vessel", 24, 12, "Fast "));
+}
+
 // The player's Siege Motherships and a Laser Fighter, dragged onto the rival's colony, guarded by
 // one Fast Fighter in its hold. The Sieges attack, the Laser Fighter blocks the Fast Fighter; the
 // colony falls, the rival holds none, and victory is announced. Every help text shows once.

@@ -165,6 +165,31 @@ TEST_F(Maps, DraggingFromTheHomePlanetSendsItsHoldButNotAnEmptyHoldARivalOrANewP
     EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pHold->m_iId) + " is on its way to attack fleet " + std::to_string(pRival->m_iId) + ".");
 }
 
+// Fleets gather where planets and gates stand: a fleet out of a gate waits on its corner, a
+// rival's fleet may share the cell. A click there selects the player's fleet and orders nothing;
+// a drag from there sends it.
+TEST_F(Maps, AClickOnACellSharedWithAGateOrARivalSelectsThePlayersFleetAndADragSendsIt)
+{
+    EnterSystem(0);
+    PlanetAt(0, 2)->m_bFlags = PLANET_KNOWN;
+    PlanetAt(0, 3)->m_bFlags = PLANET_KNOWN;
+    AddShip(PlanetAt(0, 3)->m_pFleet, V_TYPE_SHIP_DRONE);
+    // open space, a rival's planet with its hold, the corner of a paired gate
+    for (Coord at : {Coord{70, 70}, Coord{0, 40}, Coord{80, 10}}) {
+        Fleet *pMine = SpaceFleet(0, 0, at, {V_TYPE_SHIP_DRONE});
+        Fleet *pTheirs = SpaceFleet(0, 3, at, {V_TYPE_SHIP_DRONE});
+        Press(at.m_x, at.m_y);
+        Press(at.m_x, at.m_y);  // a click lasts a few frames
+        EXPECT_EQ(pMine->m_eState, FLEET_IDLE) << at.m_x;
+        EXPECT_EQ(g_pSelFleet, pMine) << at.m_x;  // its panel, with a RECALL that works
+        Press(61, 61);
+        Release();
+        GameScreenUpdate();
+        EXPECT_EQ(pMine->m_pTargetPlanet, PlanetAt(0, 2)) << at.m_x;
+        EXPECT_EQ(pTheirs->m_eState, FLEET_IDLE);
+    }
+}
+
 TEST_F(Maps, OverSpaceTheLineIsLengthenedEveryFrameOfTheDragGivesTheOrderAgainAndAFleetLeavingPlayEndsIt)
 {
     EnterSystem(0);

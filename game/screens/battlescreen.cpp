@@ -421,7 +421,11 @@ int BlockingScreen(List *pRest, List *pEnemyAttack)
                 BattleUnit *pUnit = UnitAt(pRest, row);
                 pUnit->m_pBlockTarget = ChooseBlockTargetScreen(pEnemyAttack);
                 MarkHandled(&guards);
+                // A long line-up stays scrolled where the player was working in it.
+                int scrollX = g_pMainView->m_nScrollX, scrollY = g_pMainView->m_nScrollY;
                 ShowInMainView(&pDialog, BlockingDialog(pRest));
+                ScrollHorizontal(g_pMainView, scrollX - g_pMainView->m_nScrollX);
+                ScrollVertical(g_pMainView, scrollY - g_pMainView->m_nScrollY);
             } else if (click.x <= half && row == n) {
                 bDone = true;
             }

@@ -600,6 +600,11 @@ static Coord ClampToMap(Coord at, const Surface *pMap)
     return at;
 }
 
+// The map cell the drag was pressed on. Fleets stand on the corners of gates and planets (a
+// fleet out of a gate, one back from a battle): a click there selects and gives no order to the
+// other things on that cell.
+static Coord s_pressAt = {-1, -1};
+
 static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
 {
     // Whether this press was already a drag is decided once: a second object under the same
@@ -613,10 +618,21 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
 
     // A hit starts a drag on the object, or carries the drag's end onto it with an order.
     auto hit = [&](Coord anchor, Planet *pPlanet, Warpgate *pGate, Fleet *pFleet) {
+        bool bFirstHit = !bHit;
         bHit = true;
         if (!bWasDragging) {
             *pbDragging = 1;
+            // Fleets gather on the cells of planets and gates, a rival's among them: the last
+            // object under the point is the source unless it would leave the player's fleet
+            // that an earlier one gives without its orders.
+            Planet *pOldPlanet = g_pDragPlanet;
+            Warpgate *pOldGate = g_pDragGate;
+            Fleet *pOldFleet = g_pDragFleet;
+            bool bOldReceives = !bFirstHit && DragReceiver();
             SetDragSource(pPlanet, pGate, pFleet);
+            if (bOldReceives && !DragReceiver())
+                SetDragSource(pOldPlanet, pOldGate, pOldFleet);
+            s_pressAt = Coord{x, y};
             if (CoordEqual(g_dragFrom, g_dragTo)) {
                 g_dragFrom = anchor;
                 g_dragTo = anchor;
@@ -624,7 +640,7 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             return;
         }
         g_dragTo = anchor;
-        if (!pReceiver)
+        if (!pReceiver || (x == s_pressAt.m_x && y == s_pressAt.m_y))
             return;
         // Pointing back at where the drag began gives no order: the last one stands.
         if (pPlanet && pPlanet != g_pDragPlanet)
@@ -672,8 +688,12 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             continue;
         }
         hit(pFleet->m_pos, nullptr, nullptr, pFleet);
-        g_pSelFleet = pFleet;
         pFleet->m_bSelected = 1;
+        // On a shared cell the panel stays on the player's fleet, whose RECALL means something.
+        Company *pPlayer = PlayerCompany();
+        if (g_pSelFleet && g_pSelFleet->m_pOwner == pPlayer && pFleet->m_pOwner != pPlayer)
+            continue;
+        g_pSelFleet = pFleet;
         ShowFleetPanel(pFleet);
     }
 
