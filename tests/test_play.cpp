@@ -7,6 +7,7 @@
 
 #include "game/screens/game.h"
 #include "game/core/randutils.h"
+#include "game/world/savefile.h"
 #include "tests/test_gamescreen_world.h"
 
 namespace screens_test {
@@ -228,6 +229,18 @@ TEST_F(Play, APersonBuildsSendsFleetsAcrossAndOutOfTheHomeSystemAndFoundsAColony
     GameFrame();
     int x, y;
     EXPECT_FALSE(HeadlessFindText(" Zoom Out ", &x, &y));
+
+    // Saved with the home system chosen (its warp lines drawn) and loaded over the game, nothing
+    // shows chosen, as nothing is selected in the game started on it.
+    ASSERT_TRUE(m_pHome->m_bFlags & SYSTEM_SELECTED);
+    std::string text;
+    char why[SAVE_ERROR_MAX] = "";
+    int nextId = 0;
+    Universe *pLoaded = nullptr;
+    ASSERT_EQ(WriteUniverse(g_pUniverse, &text, why, sizeof why), 0) << why;
+    ASSERT_EQ(ReadUniverse(text.data(), text.size(), &pLoaded, &nextId, why, sizeof why), 0) << why;
+    GameStart(pLoaded);
+    EXPECT_FALSE(g_pUniverse->m_ppSystem[0]->m_bFlags & SYSTEM_SELECTED);
 }
 
 }  // namespace

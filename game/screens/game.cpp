@@ -3,9 +3,14 @@
 #include <cstdio>
 
 #include "baseutilities/baseassert.h"
+#include "baseutilities/baselist.h"
 #include "game/world/aidump.h"
 #include "game/world/battle.h"
 #include "game/world/company.h"
+#include "game/world/fleet.h"
+#include "game/world/planet.h"
+#include "game/world/system.h"
+#include "game/world/warpgate.h"
 #include "game/core/console.h"
 #include "game/screens/battlescreen.h"
 #include "game/screens/gamescreen.h"
@@ -24,6 +29,27 @@ static void ForgetWorld(void)
     g_pSelPlanet = nullptr;
     g_pSelSystem = nullptr;
     GameScreenRelease();
+}
+
+// A saved world keeps the marks of what was selected when it was saved, but a game starts with
+// nothing selected: marks left on would show a system, planet, gate or fleet as chosen (warp lines
+// on the galaxy, inverted icons) while no panel shows it and no order can reach it.
+static void ClearSelectionMarks(Universe *pUniverse)
+{
+    for (int s = 0; s < pUniverse->m_cSystem; s++) {
+        System *pSystem = pUniverse->m_ppSystem[s];
+        pSystem->m_bFlags &= (uint8_t)~SYSTEM_SELECTED;
+        for (int i = 0; i < pSystem->m_cPlanet; i++) {
+            Planet *pPlanet = pSystem->m_ppPlanet[i];
+            pPlanet->m_bFlags &= (uint8_t)~PLANET_SELECTED;
+            if (pPlanet->m_pFleet)
+                pPlanet->m_pFleet->m_bSelected = 0;
+        }
+        for (int i = 0; i < pSystem->m_cGate; i++)
+            pSystem->m_ppGate[i]->m_bHighlight = 0;
+        for (ListNode *pNode = pSystem->m_pFleets->m_pHead; pNode; pNode = pNode->m_pNext)
+            ((Fleet *)pNode->m_pData)->m_bSelected = 0;
+    }
 }
 
 void GameStart(Universe *pUniverse)
@@ -52,6 +78,7 @@ void GameStart(Universe *pUniverse)
         UniverseCreate(&g_pUniverse, systemCount, companyCount);
     }
     V_ASSERT(g_pUniverse != NULL);
+    ClearSelectionMarks(g_pUniverse);
     g_frameCounter = 0;
     BattleInit();
     BattleScreensInstall();
