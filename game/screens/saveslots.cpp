@@ -166,6 +166,10 @@ Universe *SaveSlotDialog(Universe *pUniverse)
             SaveToSlot(s_chosen, pUniverse);
         else
             pLoaded = LoadFromSlot(s_chosen);
+    } else if (result == 0) {
+        // Closing in silence would leave a player who pressed SAVE believing the game was kept.
+        MessageBox(pUniverse ? "No save slot was chosen: the game was not saved."
+                             : "No save slot was chosen: nothing was loaded.");
     }
     DestroyListView(&s_pList);
     FreeListItems(&s_ppItems, SAVE_SLOT_COUNT);
