@@ -295,6 +295,41 @@ TEST_F(Maps, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTheFle
     DestroySurface(&pGreen);
 }
 
+// A choice left behind in another system, or in a hold, is unmarked by the next click elsewhere:
+// back there it does not show chosen with no panel.
+TEST_F(Maps, AChoiceLeftInAnotherSystemOrAHoldLosesItsMarkAtTheNextClick)
+{
+    Fleet *pFleet = SpaceFleet(0, 0, Coord{40, 40}, {V_TYPE_SHIP_DRONE});
+    const struct {
+        Coord at;
+        std::function<bool()> marked;
+    } cases[] = {
+        {{1, 1}, [&] { return (PlanetAt(0, 0)->m_bFlags & PLANET_SELECTED) != 0; }},
+        {{81, 11}, [&] { return Gate(0, 0)->m_bHighlight != 0; }},
+        {{40, 40}, [&] { return pFleet->m_bSelected != 0; }},
+    };
+    for (const auto &c : cases) {
+        EnterSystem(0);
+        Click(c.at.m_x, c.at.m_y);
+        ASSERT_TRUE(c.marked()) << c.at.m_x;
+        ZoomOut();
+        EnterSystem(1);
+        Click(30, 30);
+        EXPECT_FALSE(c.marked()) << c.at.m_x;
+        ZoomOut();
+    }
+    // A chosen fleet that docks becomes the hold and leaves the system's list.
+    EnterSystem(0);
+    Click(40, 40);
+    ListRemove(SystemAt(0)->m_pFleets, pFleet);
+    Fleet *pHold = PlanetAt(0, 0)->m_pFleet;
+    PlanetAt(0, 0)->m_pFleet = pFleet;
+    Click(30, 30);
+    EXPECT_EQ(pFleet->m_bSelected, 0);
+    PlanetAt(0, 0)->m_pFleet = pHold;
+    FleetDestroy(&pFleet);
+}
+
 TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEnd)
 {
     EnterSystem(0);

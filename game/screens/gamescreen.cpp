@@ -612,6 +612,15 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
     bool bWasDragging = *pbDragging != 0;
     bool bHit = false;
     Fleet *pReceiver = bWasDragging ? DragReceiver() : nullptr;
+    // The choice this click replaces may lie outside this system's lists (in a system left by a
+    // zoom or a gate, or docked in a hold): its mark goes with it, or it would show chosen later
+    // with no panel. Whatever is still under the pointer is marked again below.
+    if (g_pSelPlanet)
+        g_pSelPlanet->m_bFlags &= (uint8_t)~PLANET_SELECTED;
+    if (g_pSelGate)
+        g_pSelGate->m_bHighlight = 0;
+    if (g_pSelFleet)
+        g_pSelFleet->m_bSelected = 0;
     g_pSelPlanet = nullptr;
     g_pSelGate = nullptr;
     g_pSelFleet = nullptr;
