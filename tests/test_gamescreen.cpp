@@ -291,6 +291,19 @@ TEST_F(Maps, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTheFle
     pFleet->m_pHomePlanet = PlanetAt(1, 0);
     g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
     EXPECT_EQ(LastMessage(), "This fleet has no home planet in this system to return to.\n");
+    // Crews that perished take no order, by RECALL or by a drag, and the player is told.
+    pFleet->m_pHomePlanet = PlanetAt(0, 0);
+    pFleet->m_eState = FLEET_DEAD;
+    const std::string noCrew = "Fleet " + std::to_string(pFleet->m_iId) + " has no crew left to take orders.";
+    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
+    EXPECT_EQ(LastMessage(), noCrew);
+    MessagesClear();
+    Press(30, 30);
+    Press(61, 61);
+    Release();
+    GameScreenUpdate();
+    EXPECT_TRUE(MessageCount() == 1 && LastMessage() == noCrew) << LastMessage();
+    EXPECT_EQ(pFleet->m_eState, FLEET_DEAD);
     DestroySurface(&pRed);
     DestroySurface(&pGreen);
 }

@@ -360,8 +360,14 @@ void ShowPlanetPanel(Planet *pPlanet)
 // once, when the button comes up, so that the player has an answer before the turn ends.
 static std::string s_standingOrder;
 
-__attribute__((format(printf, 2, 3))) static void NoteOrder(int refused, const char *pFormat, ...)
+__attribute__((format(printf, 3, 4))) static void NoteOrder(const Fleet *pFleet, int refused, const char *pFormat,
+                                                             ...)
 {
+    // Crews that perished take no orders: the player is told so rather than left without answer.
+    if (refused && pFleet->m_eState == FLEET_DEAD) {
+        s_standingOrder = "Fleet " + std::to_string(pFleet->m_iId) + " has no crew left to take orders.";
+        return;
+    }
     if (refused)
         return;
     char text[160];
@@ -395,7 +401,8 @@ static void RecallButton(Button *)
         AddMessage("This fleet has no home planet in this system to return to.\n", CompanyMessageAttr(pPlayer));
         return;
     }
-    NoteOrder(FleetMoveToPlanet(pFleet, pHome), "Fleet %d is returning home to %s.", pFleet->m_iId, PlanetName(pHome));
+    NoteOrder(pFleet, FleetMoveToPlanet(pFleet, pHome), "Fleet %d is returning home to %s.", pFleet->m_iId,
+              PlanetName(pHome));
     AnnounceStandingOrder();
 }
 
@@ -653,12 +660,13 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             return;
         // Pointing back at where the drag began gives no order: the last one stands.
         if (pPlanet && pPlanet != g_pDragPlanet)
-            NoteOrder(FleetMoveToPlanet(pReceiver, pPlanet), "Fleet %d is on its way to %s.", pReceiver->m_iId,
-                      PlanetName(pPlanet));
+            NoteOrder(pReceiver, FleetMoveToPlanet(pReceiver, pPlanet), "Fleet %d is on its way to %s.",
+                      pReceiver->m_iId, PlanetName(pPlanet));
         else if (pGate && pGate != g_pDragGate && (!g_pDragPlanet || pGate->m_pPair))
-            NoteOrder(FleetMoveToGate(pReceiver, pGate), "Fleet %d is on its way to the warp gate.", pReceiver->m_iId);
+            NoteOrder(pReceiver, FleetMoveToGate(pReceiver, pGate), "Fleet %d is on its way to the warp gate.",
+                      pReceiver->m_iId);
         else if (pFleet && pFleet != g_pDragFleet)
-            NoteOrder(FleetMoveToFleet(pReceiver, pFleet),
+            NoteOrder(pReceiver, FleetMoveToFleet(pReceiver, pFleet),
                       pFleet->m_pOwner == pReceiver->m_pOwner ? "Fleet %d is on its way to join fleet %d."
                                                               : "Fleet %d is on its way to attack fleet %d.",
                       pReceiver->m_iId, pFleet->m_iId);
@@ -724,7 +732,8 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
         DrawDragLine(pSystem->m_pMap, bHit);
         if (!bHit) {
             if (pReceiver)
-                NoteOrder(FleetMoveToCoord(pReceiver, g_dragTo), "Fleet %d is on its way into open space.", pReceiver->m_iId);
+                NoteOrder(pReceiver, FleetMoveToCoord(pReceiver, g_dragTo), "Fleet %d is on its way into open space.",
+                          pReceiver->m_iId);
             ShowPlanetPanel(g_pDragPlanet);
             ScrollTowardsEdge();
         }
