@@ -352,6 +352,7 @@ TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEnd)
     EXPECT_EQ(g_viewMode, VIEW_SYSTEM);
     EXPECT_EQ(g_pSelSystem, SystemAt(1));
     EXPECT_EQ(g_pMainView->m_pContent, SystemAt(1)->m_pMap);
+    EXPECT_LE(g_pMainView->m_nScrollY, Gate(1, 0)->m_pos.m_y);  // the view opens on the gate there
     EXPECT_EQ(g_pSelGate, nullptr);
     EXPECT_TRUE(SystemAt(1)->m_bFlags & SYSTEM_SELECTED);
     EXPECT_FALSE(SystemAt(0)->m_bFlags & SYSTEM_SELECTED);

@@ -913,8 +913,8 @@ static void MarkSystemSelected(System *pSystem)
     }
 }
 
-// Through a gate to the system at the other end of its link. A gate without a pair leads
-// nowhere: the view stays and the player is told.
+// Through a gate to the system at the other end of its link, looking at the gate there. A gate
+// without a pair leads nowhere: the view stays and the player is told.
 static void JumpThroughGate(Warpgate *pGate)
 {
     Warpgate *pPair = pGate->m_pPair;
@@ -929,6 +929,8 @@ static void JumpThroughGate(Warpgate *pGate)
     g_pSelSystem = pSystem;
     MarkSystemSelected(pSystem);
     ShowSystemMap(pSystem);
+    // The player looks out of the gate at the other end, where fleets come out of it.
+    CentreMainViewOn(AnchorOf(pPair->m_pos));
 }
 
 void MapDoubleClick(void)
