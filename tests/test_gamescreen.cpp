@@ -291,6 +291,10 @@ TEST_F(Maps, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTheFle
     pFleet->m_pHomePlanet = PlanetAt(1, 0);
     g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
     EXPECT_EQ(LastMessage(), "This fleet has no home planet in this system to return to.\n");
+    pFleet->m_pOwner = Rival();  // a rival's fleet shows the button too
+    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
+    EXPECT_EQ(LastMessage(), "Only your own fleets can be recalled.");
+    pFleet->m_pOwner = Player();
     // Crews that perished take no order, by RECALL or by a drag, and the player is told.
     pFleet->m_pHomePlanet = PlanetAt(0, 0);
     pFleet->m_eState = FLEET_DEAD;

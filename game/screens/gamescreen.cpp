@@ -394,8 +394,13 @@ static void RecallButton(Button *)
 {
     Fleet *pFleet = g_pSelFleet;
     Company *pPlayer = PlayerCompany();
-    if (!pFleet || !pPlayer || pFleet->m_pOwner != pPlayer || pFleet->m_cShip < 1)
+    if (!pFleet || !pPlayer || pFleet->m_cShip < 1)
         return;
+    // Another company's fleet shows the same panel; the press is answered all the same.
+    if (pFleet->m_pOwner != pPlayer) {
+        AddMessage("Only your own fleets can be recalled.", CompanyMessageAttr(pPlayer));
+        return;
+    }
     Planet *pHome = pFleet->m_pHomePlanet;
     if (!pHome || pHome->m_pSystem != pFleet->m_pSystem) {
         AddMessage("This fleet has no home planet in this system to return to.\n", CompanyMessageAttr(pPlayer));
