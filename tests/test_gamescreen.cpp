@@ -291,8 +291,41 @@ TEST_F(Maps, TheLineRunsInItsGradientTheViewScrollsAtTheEdgeAndRecallSendsTheFle
     pFleet->m_pHomePlanet = PlanetAt(1, 0);
     g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
     EXPECT_EQ(LastMessage(), "This fleet has no home planet in this system to return to.\n");
+    pFleet->m_pOwner = Rival();  // a rival's fleet shows the button too
+    g_ppSideButtons[0]->m_pfnCallback(g_ppSideButtons[0]);
+    EXPECT_EQ(LastMessage(), "Only your own fleets can be recalled.");
+    pFleet->m_pOwner = Player();
+    // Crews that perished take no order, and the player is told once.
+    pFleet->m_eState = FLEET_DEAD;
+    MessagesClear();
+    Press(30, 30);
+    Press(61, 61);
+    Release();
+    GameScreenUpdate();
+    EXPECT_EQ(MessageCount(), 1);
+    EXPECT_EQ(LastMessage(), "Fleet " + std::to_string(pFleet->m_iId) + " has no crew left to take orders.");
     DestroySurface(&pRed);
     DestroySurface(&pGreen);
+}
+
+// A planet, gate or fleet chosen in a system left behind (or a fleet docked since) is unmarked by
+// the next click elsewhere: back there it does not show chosen with no panel.
+TEST_F(Maps, AChoiceLeftInAnotherSystemLosesItsMarkAtTheNextClick)
+{
+    Fleet *pFleet = SpaceFleet(0, 0, Coord{40, 40}, {V_TYPE_SHIP_DRONE});
+    auto marked = [&] {
+        return (PlanetAt(0, 0)->m_bFlags & PLANET_SELECTED) || Gate(0, 0)->m_bHighlight || pFleet->m_bSelected;
+    };
+    for (Coord at : {Coord{1, 1}, Coord{81, 11}, Coord{40, 40}}) {
+        EnterSystem(0);
+        Click(at.m_x, at.m_y);
+        ASSERT_TRUE(marked()) << at.m_x;
+        ZoomOut();
+        EnterSystem(1);
+        Click(30, 30);
+        EXPECT_FALSE(marked()) << at.m_x;
+        ZoomOut();
+    }
 }
 
 TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEnd)
@@ -304,6 +337,7 @@ TEST_F(Maps, APairedGateLeadsToTheSystemAtItsOtherEnd)
     EXPECT_EQ(g_viewMode, VIEW_SYSTEM);
     EXPECT_EQ(g_pSelSystem, SystemAt(1));
     EXPECT_EQ(g_pMainView->m_pContent, SystemAt(1)->m_pMap);
+    EXPECT_LE(g_pMainView->m_nScrollY, Gate(1, 0)->m_pos.m_y);  // the view opens on the gate there
     EXPECT_EQ(g_pSelGate, nullptr);
     EXPECT_TRUE(SystemAt(1)->m_bFlags & SYSTEM_SELECTED);
     EXPECT_FALSE(SystemAt(0)->m_bFlags & SYSTEM_SELECTED);

@@ -360,8 +360,14 @@ void ShowPlanetPanel(Planet *pPlanet)
 // once, when the button comes up, so that the player has an answer before the turn ends.
 static std::string s_standingOrder;
 
-__attribute__((format(printf, 2, 3))) static void NoteOrder(int refused, const char *pFormat, ...)
+__attribute__((format(printf, 3, 4))) static void NoteOrder(const Fleet *pFleet, int refused, const char *pFormat,
+                                                             ...)
 {
+    // Crews that perished take no orders: the player is told so rather than left without answer.
+    if (refused && pFleet->m_eState == FLEET_DEAD) {
+        s_standingOrder = "Fleet " + std::to_string(pFleet->m_iId) + " has no crew left to take orders.";
+        return;
+    }
     if (refused)
         return;
     char text[160];
@@ -388,14 +394,20 @@ static void RecallButton(Button *)
 {
     Fleet *pFleet = g_pSelFleet;
     Company *pPlayer = PlayerCompany();
-    if (!pFleet || !pPlayer || pFleet->m_pOwner != pPlayer || pFleet->m_cShip < 1)
+    if (!pFleet || !pPlayer || pFleet->m_cShip < 1)
         return;
+    // Another company's fleet shows the same panel; the press is answered all the same.
+    if (pFleet->m_pOwner != pPlayer) {
+        AddMessage("Only your own fleets can be recalled.", CompanyMessageAttr(pPlayer));
+        return;
+    }
     Planet *pHome = pFleet->m_pHomePlanet;
     if (!pHome || pHome->m_pSystem != pFleet->m_pSystem) {
         AddMessage("This fleet has no home planet in this system to return to.\n", CompanyMessageAttr(pPlayer));
         return;
     }
-    NoteOrder(FleetMoveToPlanet(pFleet, pHome), "Fleet %d is returning home to %s.", pFleet->m_iId, PlanetName(pHome));
+    NoteOrder(pFleet, FleetMoveToPlanet(pFleet, pHome), "Fleet %d is returning home to %s.", pFleet->m_iId,
+              PlanetName(pHome));
     AnnounceStandingOrder();
 }
 
@@ -612,6 +624,15 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
     bool bWasDragging = *pbDragging != 0;
     bool bHit = false;
     Fleet *pReceiver = bWasDragging ? DragReceiver() : nullptr;
+    // The choice this click replaces may lie outside this system's lists (in a system left by a
+    // zoom or a gate, or docked in a hold): its mark goes with it, or it would show chosen later
+    // with no panel. Whatever is still under the pointer is marked again below.
+    if (g_pSelPlanet)
+        g_pSelPlanet->m_bFlags &= (uint8_t)~PLANET_SELECTED;
+    if (g_pSelGate)
+        g_pSelGate->m_bHighlight = 0;
+    if (g_pSelFleet)
+        g_pSelFleet->m_bSelected = 0;
     g_pSelPlanet = nullptr;
     g_pSelGate = nullptr;
     g_pSelFleet = nullptr;
@@ -644,12 +665,13 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
             return;
         // Pointing back at where the drag began gives no order: the last one stands.
         if (pPlanet && pPlanet != g_pDragPlanet)
-            NoteOrder(FleetMoveToPlanet(pReceiver, pPlanet), "Fleet %d is on its way to %s.", pReceiver->m_iId,
-                      PlanetName(pPlanet));
+            NoteOrder(pReceiver, FleetMoveToPlanet(pReceiver, pPlanet), "Fleet %d is on its way to %s.",
+                      pReceiver->m_iId, PlanetName(pPlanet));
         else if (pGate && pGate != g_pDragGate && (!g_pDragPlanet || pGate->m_pPair))
-            NoteOrder(FleetMoveToGate(pReceiver, pGate), "Fleet %d is on its way to the warp gate.", pReceiver->m_iId);
+            NoteOrder(pReceiver, FleetMoveToGate(pReceiver, pGate), "Fleet %d is on its way to the warp gate.",
+                      pReceiver->m_iId);
         else if (pFleet && pFleet != g_pDragFleet)
-            NoteOrder(FleetMoveToFleet(pReceiver, pFleet),
+            NoteOrder(pReceiver, FleetMoveToFleet(pReceiver, pFleet),
                       pFleet->m_pOwner == pReceiver->m_pOwner ? "Fleet %d is on its way to join fleet %d."
                                                               : "Fleet %d is on its way to attack fleet %d.",
                       pReceiver->m_iId, pFleet->m_iId);
@@ -715,7 +737,8 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
         DrawDragLine(pSystem->m_pMap, bHit);
         if (!bHit) {
             if (pReceiver)
-                NoteOrder(FleetMoveToCoord(pReceiver, g_dragTo), "Fleet %d is on its way into open space.", pReceiver->m_iId);
+                NoteOrder(pReceiver, FleetMoveToCoord(pReceiver, g_dragTo), "Fleet %d is on its way into open space.",
+                          pReceiver->m_iId);
             ShowPlanetPanel(g_pDragPlanet);
             ScrollTowardsEdge();
         }
@@ -895,8 +918,8 @@ static void MarkSystemSelected(System *pSystem)
     }
 }
 
-// Through a gate to the system at the other end of its link. A gate without a pair leads
-// nowhere: the view stays and the player is told.
+// Through a gate to the system at the other end of its link, looking at the gate there. A gate
+// without a pair leads nowhere: the view stays and the player is told.
 static void JumpThroughGate(Warpgate *pGate)
 {
     Warpgate *pPair = pGate->m_pPair;
@@ -911,6 +934,8 @@ static void JumpThroughGate(Warpgate *pGate)
     g_pSelSystem = pSystem;
     MarkSystemSelected(pSystem);
     ShowSystemMap(pSystem);
+    // The player looks out of the gate at the other end, where fleets come out of it.
+    CentreMainViewOn(AnchorOf(pPair->m_pos));
 }
 
 void MapDoubleClick(void)
