@@ -643,9 +643,9 @@ static void SystemClick(System *pSystem, int x, int y, int *pbDragging)
         bHit = true;
         if (!bWasDragging) {
             *pbDragging = 1;
-            // Fleets gather on the cells of planets and gates, a rival's among them: the last
-            // object under the point is the source unless it would leave the player's fleet
-            // that an earlier one gives without its orders.
+            // Fleets gather on the cells of planets and gates, rivals' among them. The last
+            // object under the point becomes the source, unless that would trade a source whose
+            // fleet takes the player's orders for one whose fleet does not.
             Planet *pOldPlanet = g_pDragPlanet;
             Warpgate *pOldGate = g_pDragGate;
             Fleet *pOldFleet = g_pDragFleet;
